@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+#include "state/shared_state.h"
+#include "state/text_file.h"
+
+// What the message box says when the data folder holds no picture.
+inline const QString kNoPicturesMessage = QStringLiteral("画像データが足りません！");
+inline const QString kGameTitle = QStringLiteral("かぞえましょう");
+
+// The game's data as start-up reads it: the data folder from the command line, the settings, the
+// character pictures and the selection. nullopt when the folder holds no picture: the caller
+// shows kNoPicturesMessage and ends the program; nothing has been written then.
+std::optional<SharedState> LoadGameData(const QStringList& argumentsAfterProgramName,
+                                        const WarningSink& warn);

@@ -1,0 +1,1 @@
+#include "state/text_file.h"
