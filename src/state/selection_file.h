@@ -29,3 +29,7 @@ bool SaveSelection(const SharedState& state, QString* error = nullptr);
 // outdated file is replaced by one with every picture selected (the earlier choice is lost).
 // A folder that cannot be written: one warning, every picture selected in memory.
 void LoadSelection(SharedState& state, const WarningSink& warn);
+
+// The start-up reader without its warning: a failed write is handed back in `writeError` (empty
+// when none), so that start-up can report an unwritable data folder once for both files.
+void loadSelectionOrSelectAll(SharedState& state, QString* writeError);

@@ -33,3 +33,8 @@ bool SaveSettings(const QString& dataFolder, const GameSettings& settings, QStri
 // plays with them. Values out of range are brought into range in memory; the file stays as it is.
 // A folder that cannot be written does not stop the game: one warning, defaults in memory.
 GameSettings ReadSettingsAtStartUp(const QString& dataFolder, const WarningSink& warn);
+
+// The start-up reader without its warning: a failed write of the defaults is handed back in
+// `writeError` (empty when none), so that start-up can report an unwritable data folder once for
+// both of the game's files.
+GameSettings loadSettingsOrDefaults(const QString& dataFolder, QString* writeError);

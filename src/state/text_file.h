@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 #include <functional>
 #include <optional>
@@ -28,7 +29,44 @@ struct ReadResult {
 };
 // Reads a whole file. A folder, an unreadable file or one above kMaxTextFileBytes is Unreadable.
 ReadResult readTextFile(const QString& path);
+// The same with another limit, for a file whose valid size grows with the folder ("Fname.txt").
+ReadResult readTextFile(const QString& path, qint64 maxBytes);
 
 // Writes the whole file through a temporary file and a rename. On failure the old file is left
 // as it was, `error` (when given) says why in words for the user, and false is returned.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// Reads the values of a decoded text file one by one, the way the game's files are read back:
+// spaces before a value are skipped; a value in double quotes runs to the closing quote (commas
+// and spaces inside belong to it); any other value ends at a comma or a line end (CR LF, LF or
+// CR alone), without the spaces before that end.
+class ValueReader {
+  public:
+    enum class Ending { Comma, LineEnd, EndOfText };
+    struct Value {
+        QString text;
+        bool quoted = false;
+        Ending ending = Ending::EndOfText;
+    };
+
+    explicit ValueReader(QStringView text) : m_text(text) {}
+
+    // nullopt at the end of the text, or for a quoted value without its closing quote or with
+    // something other than spaces between the closing quote and the value's end.
+    std::optional<Value> next();
+    // True when nothing but spaces and line ends is left.
+    bool onlyBlankLeft() const;
+
+  private:
+    QStringView m_text;
+    qsizetype m_pos = 0;
+};
+
+// A whole number in decimal with an optional sign that fits in 16 bits.
+std::optional<qint16> parseInteger16(QStringView text);
+// A flag: "#TRUE#" or "#FALSE#" in any letter case, or a 16-bit number (0 false, else true).
+std::optional<bool> parseFlag(QStringView text);
+
+// The warning line for a file that could not be written, e.g. "kazoemashou: cannot write
+// "/data/Pimo.txt" (Permission denied); playing with the default settings, kept in memory only".
+QString cannotWriteWarning(const QString& path, const QString& error, const QString& keptInMemory);
