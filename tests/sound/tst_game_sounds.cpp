@@ -1,0 +1,114 @@
+// The sounds that ship with the game: all eighteen are there and playable, start at once, stay
+// short, are brought to a common level, and are exactly what tools/make_sounds.sh makes.
+
+#include "ui/sound_player.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QString sourceDir() {
+    return qEnvironmentVariable("KAZOE_SOURCE_DIR");
+}
+QString soundsDir() {
+    return sourceDir() + QStringLiteral("/sounds/");
+}
+QString script() {
+    return sourceDir() + QStringLiteral("/tools/make_sounds.sh");
+}
+
+}  // namespace
+
+class TestGameSounds : public QObject {
+    Q_OBJECT
+  private slots:
+    void eachSound_data();
+    void eachSound();
+    void scriptDocumentsEverySound();
+    void scriptReproducesTheSounds();
+};
+
+void TestGameSounds::eachSound_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("maxMs");
+    for (const QString& name : QtSoundPlayer::gameSounds()) {
+        // The numbers follow the child's quick touches while counting.
+        const bool number = name.front().isDigit();
+        QTest::newRow(qPrintable(name)) << name << (number ? 500 : 2500);
+    }
+}
+
+void TestGameSounds::eachSound() {
+    QFETCH(QString, file);
+    QFETCH(int, maxMs);
+
+    QFile f(soundsDir() + file);
+    QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.fileName()));
+    const WaveClip clip = parseWave(f.readAll());
+    QVERIFY(clip.isPlayable());
+    QCOMPARE(clip.format.sampleFormat(), QAudioFormat::Int16);
+    QCOMPARE(clip.format.channelCount(), 1);
+    QCOMPARE(clip.format.sampleRate(), 22050);
+
+    const qint64 ms = clip.durationUs() / 1000;
+    QVERIFY2(ms >= 50 && ms <= maxMs, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+
+    const auto* s = reinterpret_cast<const qint16*>(clip.samples.constData());
+    const qsizetype frames = clip.samples.size() / 2;
+    // No leading silence: audible (above 1 % of full scale) within the first 5 ms.
+    qsizetype firstAudible = 0;
+    while (firstAudible < frames && std::abs(int(s[firstAudible])) < 328)
+        ++firstAudible;
+    QVERIFY2(firstAudible * 1000 / 22050 <= 5,
+             qPrintable(QStringLiteral("first audible sample at %1").arg(firstAudible)));
+
+    // Normalised: loud enough to hear next to the others, and never clipping.
+    int peak = 0;
+    double energy = 0;
+    for (qsizetype i = 0; i < frames; ++i) {
+        peak = std::max(peak, std::abs(int(s[i])));
+        energy += double(s[i]) * s[i];
+    }
+    const double peakDb = 20 * std::log10(peak / 32768.0);
+    const double rmsDb = 10 * std::log10(energy / frames / (32768.0 * 32768.0));
+    QVERIFY2(peakDb <= -0.9, qPrintable(QStringLiteral("peak %1 dBFS").arg(peakDb)));
+    QVERIFY2(rmsDb >= -22 && rmsDb <= -14, qPrintable(QStringLiteral("RMS %1 dBFS").arg(rmsDb)));
+}
+
+void TestGameSounds::scriptDocumentsEverySound() {
+    QFile f(script());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.permissions() & QFileDevice::ExeOwner);
+    const QString text = QString::fromUtf8(f.readAll());
+    // How they are made, with what, and that a second run gives the same bytes.
+    for (const char* word : {"espeak-ng", "sox", "-R", "-D", "22050", "16-bit", "mono"})
+        QVERIFY2(text.contains(QLatin1String(word)), word);
+    for (const QString& name : QtSoundPlayer::gameSounds())
+        QVERIFY2(text.contains(name), qPrintable(name));
+}
+
+void TestGameSounds::scriptReproducesTheSounds() {
+    if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("sox")).isEmpty())
+        QSKIP("espeak-ng or sox is not installed");
+    QTemporaryDir out;
+    QVERIFY(out.isValid());
+    QProcess run;
+    run.start(QStringLiteral("/bin/sh"), {script(), out.path()});
+    QVERIFY(run.waitForFinished(60'000));
+    QVERIFY2(run.exitCode() == 0, run.readAllStandardError().constData());
+
+    const QStringList made = QDir(out.path()).entryList({QStringLiteral("*.wav")}, QDir::Files);
+    QCOMPARE(made.size(), QtSoundPlayer::gameSounds().size());
+    for (const QString& name : QtSoundPlayer::gameSounds()) {
+        QFile a(out.filePath(name)), b(soundsDir() + name);
+        QVERIFY2(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly), qPrintable(name));
+        QVERIFY2(a.readAll() == b.readAll(), qPrintable(name + " differs from the committed one"));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestGameSounds)
+#include "tst_game_sounds.moc"

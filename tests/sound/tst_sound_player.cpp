@@ -1,0 +1,337 @@
+// The sound player against a real audio server (a PulseAudio null sink): the playing state
+// follows each sound's length, a new sound cuts off the old, missing or broken files stay silent,
+// and waitForSound blocks exactly as long as the sound. What reaches the server is recorded from
+// the sink's monitor with parec where that tool exists.
+//
+// Tests that need the server skip when there is none. `withoutAudioServer` is meant to run on
+// its own with PULSE_SERVER pointing nowhere (a separate CTest entry).
+
+#include "sound/wave_builder.h"
+#include "ui/sound_player.h"
+
+#include <QAudioDevice>
+#include <QMediaDevices>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+constexpr qint64 kToleranceMs = 50;
+constexpr int kRate = 22050;
+
+void writeFile(const QString& name, const QByteArray& bytes) {
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// Polls the player until it stops playing; returns the milliseconds since `clock` started.
+qint64 msUntilSilent(const SoundPlayer& player, const QElapsedTimer& clock) {
+    while (player.isPlaying() && clock.elapsed() < 10'000)
+        QThread::usleep(500);
+    return clock.elapsed();
+}
+
+// Records the null sink's monitor as 16-bit mono samples, on a thread of its own so that the
+// recording goes on while the test blocks.
+class Recorder {
+  public:
+    ~Recorder() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // False when there is no parec or it records nothing.
+    bool start() {
+        const QString parec = QStandardPaths::findExecutable(QStringLiteral("parec"));
+        if (parec.isEmpty())
+            return false;
+        m_thread = std::thread([this, parec] {
+            QProcess process;
+            process.start(parec, {QStringLiteral("--device=null.monitor"), QStringLiteral("--raw"),
+                                  QStringLiteral("--format=s16le"), QStringLiteral("--channels=1"),
+                                  QStringLiteral("--rate=%1").arg(kRate),
+                                  QStringLiteral("--latency-msec=5")});
+            if (!process.waitForStarted())
+                qWarning("parec: %s", qPrintable(process.errorString()));
+            while (!m_stop) {
+                if (process.waitForReadyRead(20)) {
+                    const QByteArray data = process.readAllStandardOutput();
+                    std::lock_guard lock(m_mutex);
+                    m_samples += data;
+                } else if (process.state() == QProcess::NotRunning) {
+                    qWarning("parec: %s", process.readAllStandardError().constData());
+                    return;
+                }
+            }
+            process.kill();
+            process.waitForFinished();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 2000) {
+            QThread::msleep(10);
+            std::lock_guard lock(m_mutex);
+            if (!m_samples.isEmpty()) {  // the recording stream runs
+                m_samples.clear();
+                return true;
+            }
+        }
+        return false;
+    }
+    // The samples recorded so far, after giving the last sound time to come through.
+    QByteArray samples() {
+        QThread::msleep(300);
+        std::lock_guard lock(m_mutex);
+        return m_samples;
+    }
+
+  private:
+    std::thread m_thread;
+    std::atomic<bool> m_stop = false;
+    std::mutex m_mutex;
+    QByteArray m_samples;
+};
+
+// Milliseconds of the recording in which there is sound (10 ms windows above a small level).
+int audibleMs(const QByteArray& raw) {
+    const auto* s = reinterpret_cast<const qint16*>(raw.constData());
+    const int frames = int(raw.size() / 2);
+    const int window = kRate / 100;
+    int audibleWindows = 0;
+    for (int w = 0; w + window <= frames; w += window) {
+        int peak = 0;
+        for (int i = w; i < w + window; ++i)
+            peak = std::max(peak, std::abs(int(s[i])));
+        if (peak > 1000)
+            ++audibleWindows;
+    }
+    return audibleWindows * 10;
+}
+
+}  // namespace
+
+class TestSoundPlayer : public QObject {
+    Q_OBJECT
+  private slots:
+    void init();
+    void cleanup();
+
+    void playingFollowsTheSoundsLength_data();
+    void playingFollowsTheSoundsLength();
+    void newSoundCutsOffTheOld();
+    void silenceCutsOff();
+    void silentFiles_data();
+    void silentFiles();
+    void fileChangedOnDiskIsReadAgain();
+    void waitForSoundReturnsAtOnceWhenNothingPlays();
+    void waitForSoundBlocksUntilTheEnd();
+    void withoutAudioServer();
+
+  private:
+    bool haveServer() const { return !QMediaDevices::audioOutputs().isEmpty(); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDir;
+};
+
+void TestSoundPlayer::init() {
+    // The player looks for its files in the current folder, as the game does.
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_previousDir = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    writeFile(QStringLiteral("short.wav"), wave::tone(150, 880));
+    writeFile(QStringLiteral("mid.wav"), wave::tone(660, 660));
+    writeFile(QStringLiteral("long.wav"), wave::tone(1500, 440));
+}
+
+void TestSoundPlayer::cleanup() {
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
+}
+
+void TestSoundPlayer::playingFollowsTheSoundsLength_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<qint64>("lengthMs");
+    QTest::newRow("0.15 s") << "short.wav" << qint64(150);
+    QTest::newRow("0.66 s") << "mid.wav" << qint64(660);
+    QTest::newRow("1.5 s") << "long.wav" << qint64(1500);
+    QTest::newRow("a game sound: 1.wav") << "1.wav" << qint64(-1);
+}
+
+void TestSoundPlayer::playingFollowsTheSoundsLength() {
+    if (!haveServer())
+        QSKIP("no audio server");
+    QFETCH(QString, file);
+    QFETCH(qint64, lengthMs);
+    if (lengthMs < 0) {  // one of the committed sounds, preloaded at construction
+        const QString source = qEnvironmentVariable("KAZOE_SOURCE_DIR") + "/sounds/" + file;
+        if (!QFile::copy(source, file))
+            QSKIP("committed sounds not found");
+        lengthMs = readWaveFile(file).durationUs() / 1000;
+    }
+
+    QtSoundPlayer player;
+    Recorder recorder;
+    const bool recording = recorder.start();
+    QElapsedTimer clock;
+    clock.start();
+    player.play(file);
+    QVERIFY(player.isPlaying());
+    const qint64 endedMs = msUntilSilent(player, clock);
+    QVERIFY2(qAbs(endedMs - lengthMs) <= kToleranceMs,
+             qPrintable(QStringLiteral("ended after %1 ms").arg(endedMs)));
+    if (recording) {
+        // The whole sound reached the server, not only its first buffer.
+        const int heard = audibleMs(recorder.samples());
+        qInfo("heard %d ms of a %lld ms sound", heard, lengthMs);
+        QVERIFY2(qAbs(heard - lengthMs) <= kToleranceMs,
+                 qPrintable(QStringLiteral("heard %1 ms").arg(heard)));
+    }
+}
+
+void TestSoundPlayer::newSoundCutsOffTheOld() {
+    if (!haveServer())
+        QSKIP("no audio server");
+    QtSoundPlayer player;
+    Recorder recorder;
+    const bool recording = recorder.start();
+    player.play(QStringLiteral("long.wav"));
+    QThread::msleep(300);
+    QElapsedTimer clock;
+    clock.start();
+    player.play(QStringLiteral("short.wav"));
+    const qint64 endedMs = msUntilSilent(player, clock);
+    QVERIFY2(qAbs(endedMs - 150) <= kToleranceMs,
+             qPrintable(QStringLiteral("ended after %1 ms").arg(endedMs)));
+    if (recording) {
+        // 300 ms of the first sound, then the whole second one, and nothing of the first after.
+        const int heard = audibleMs(recorder.samples());
+        QVERIFY2(qAbs(heard - 450) <= kToleranceMs,
+                 qPrintable(QStringLiteral("heard %1 ms").arg(heard)));
+    }
+}
+
+void TestSoundPlayer::silenceCutsOff() {
+    if (!haveServer())
+        QSKIP("no audio server");
+    QtSoundPlayer player;
+    Recorder recorder;
+    const bool recording = recorder.start();
+    player.play(QStringLiteral("long.wav"));
+    QThread::msleep(200);
+    player.silence();
+    QVERIFY(!player.isPlaying());
+    if (recording) {
+        QThread::msleep(500);
+        const int heard = audibleMs(recorder.samples());
+        QVERIFY2(qAbs(heard - 200) <= kToleranceMs,
+                 qPrintable(QStringLiteral("heard %1 ms").arg(heard)));
+    }
+}
+
+void TestSoundPlayer::silentFiles_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("missing") << "3.wav";
+    QTest::newRow("not a wave file") << "broken.wav";
+    QTest::newRow("deleted after the player read it") << "ピコ.wav";
+    QTest::newRow("a folder") << "folder.wav";
+}
+
+// Whatever is wrong with the file, nothing plays, the sound before it is cut off, and the game
+// goes on at once.
+void TestSoundPlayer::silentFiles() {
+    QFETCH(QString, file);
+    writeFile(QStringLiteral("broken.wav"), "RIFF\x10\0\0\0WAVEjunkjunk");
+    writeFile(QStringLiteral("ピコ.wav"), wave::tone(100, 1760));
+    QVERIFY(QDir().mkdir(QStringLiteral("folder.wav")));
+
+    QtSoundPlayer player;
+    QVERIFY(QFile::remove(QStringLiteral("ピコ.wav")));
+    player.play(QStringLiteral("long.wav"));
+    player.play(file);
+    QVERIFY(!player.isPlaying());
+    QElapsedTimer clock;
+    clock.start();
+    player.waitForSound();
+    QVERIFY(clock.elapsed() < 5);
+    QTest::qWait(50);  // let the sound thread act on whatever it was sent
+    QVERIFY(!player.isPlaying());
+}
+
+void TestSoundPlayer::fileChangedOnDiskIsReadAgain() {
+    if (!haveServer())
+        QSKIP("no audio server");
+    writeFile(QStringLiteral("ポコン.wav"), wave::tone(600, 500));
+    QtSoundPlayer player;
+    // A different file under the same name, of another length: the new one plays.
+    QThread::msleep(20);
+    writeFile(QStringLiteral("ポコン.wav"), wave::tone(200, 500));
+    QElapsedTimer clock;
+    clock.start();
+    player.play(QStringLiteral("ポコン.wav"));
+    const qint64 endedMs = msUntilSilent(player, clock);
+    QVERIFY2(qAbs(endedMs - 200) <= kToleranceMs,
+             qPrintable(QStringLiteral("ended after %1 ms").arg(endedMs)));
+}
+
+void TestSoundPlayer::waitForSoundReturnsAtOnceWhenNothingPlays() {
+    QtSoundPlayer player;
+    QElapsedTimer clock;
+    clock.start();
+    player.waitForSound();
+    if (haveServer()) {
+        player.play(QStringLiteral("short.wav"));
+        QThread::msleep(200);  // ended on its own
+        player.waitForSound();
+        player.play(QStringLiteral("short.wav"));
+        player.silence();
+        player.waitForSound();
+        QVERIFY(clock.elapsed() < 200 + 10);
+    } else {
+        QVERIFY(clock.elapsed() < 5);
+    }
+}
+
+void TestSoundPlayer::waitForSoundBlocksUntilTheEnd() {
+    if (!haveServer())
+        QSKIP("no audio server");
+    QtSoundPlayer player;
+    // Nothing else runs while it waits: a timer due long before the end does not fire.
+    bool timerFired = false;
+    QTimer::singleShot(10, [&] { timerFired = true; });
+    QElapsedTimer clock;
+    clock.start();
+    player.play(QStringLiteral("mid.wav"));
+    player.waitForSound();
+    const qint64 returnedMs = clock.elapsed();
+    QVERIFY2(returnedMs >= 660 - 5 && returnedMs <= 660 + kToleranceMs,
+             qPrintable(QStringLiteral("returned after %1 ms").arg(returnedMs)));
+    QVERIFY(!player.isPlaying());
+    QVERIFY(!timerFired);
+    QTRY_VERIFY(timerFired);
+}
+
+void TestSoundPlayer::withoutAudioServer() {
+    if (haveServer())
+        QSKIP("an audio output exists; this case runs with PULSE_SERVER pointing nowhere");
+    QtSoundPlayer player;
+    QElapsedTimer clock;
+    clock.start();
+    player.play(QStringLiteral("long.wav"));
+    QVERIFY(!player.isPlaying());
+    player.waitForSound();
+    QVERIFY(clock.elapsed() < 100);
+    QTest::qWait(100);
+    QVERIFY(!player.isPlaying());
+}
+
+QTEST_GUILESS_MAIN(TestSoundPlayer)
+#include "tst_sound_player.moc"

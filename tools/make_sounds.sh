@@ -1,0 +1,107 @@
+#!/bin/sh
+# Makes the game's eighteen sounds and writes them into sounds/ (or the folder given as the
+# first argument):
+#
+#   1.wav いち  2.wav に  3.wav さん  4.wav よん  5.wav ご  6.wav ろく  7.wav なな
+#   8.wav はち  9.wav きゅう  10.wav じゅう
+#                     the spoken numbers, in the readings children use when they count
+#                     aloud (よん, なな, きゅう)
+#   かぞえよう.wav     "let's count", when the counting begins
+#   いくつかな.wav     "how many?", the question about things
+#   なんにんかな.wav   "how many people?", the question about people
+#   もういちど.wav     "once more", after a wrong answer
+#   ポコン.wav         a short soft pop each time a character hops to a new place
+#   ピコ.wav           a short bright blip when a caught character goes into the tray
+#   ピンポン.wav       a cheerful two-tone chime for a right answer
+#   ブー.wav           a gentle low buzzer for a wrong answer
+#
+# How they are made:
+#   - the words by espeak-ng's Japanese voice with a female variant at a raised pitch (a
+#     friendly, clear voice); the numbers a little faster than the prompts so that each stays
+#     under half a second, because the child touches quickly;
+#   - the effects by sox's tone generator (sine and triangle sweeps, a softened square wave);
+#   - then every sound is cut to start at its first audible sample (the game starts a sound on
+#     a touch, so any leading silence would feel like lag), given a 3 ms fade-in and a short
+#     fade-out against clicks, and brought to a common loudness: a target RMS level, lowered
+#     where needed so that no peak goes above -1 dBFS. The effects sit a little below the voice.
+#   - Output: 16-bit PCM, mono, 22050 Hz WAV.
+#
+# Running it again gives byte-identical files: espeak-ng is deterministic, sox runs with its
+# fixed random seed (-R) and without dither (-D).
+#
+# Needs: espeak-ng, sox (Debian packages espeak-ng and sox).
+set -eu
+
+out=${1:-$(dirname "$0")/../sounds}
+mkdir -p "$out"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+RATE=22050
+VOICE=ja+f4
+PITCH=65
+NUMBER_SPEED=175
+PROMPT_SPEED=150
+SPEECH_RMS=-16
+EFFECT_RMS=-19
+
+sx() { sox -R -D -V1 "$@"; }
+
+# finish IN OUT TARGET_RMS_DB: trims leading and trailing silence, fades, sets the loudness.
+finish() {
+    sx "$1" -r $RATE -c 1 -b 16 "$tmp/cut.wav" \
+        silence 1 0.002 1% reverse silence 1 0.002 1% reverse
+    sx "$tmp/cut.wav" "$tmp/trimmed.wav" fade q 0.003 -0 0.03
+    stats=$(sx "$tmp/trimmed.wav" -n stats 2>&1)
+    rms=$(echo "$stats" | awk '/^RMS lev dB/ { print $4 }')
+    peak=$(echo "$stats" | awk '/^Pk lev dB/ { print $4 }')
+    gain=$(awk -v t="$3" -v r="$rms" -v p="$peak" \
+        'BEGIN { g = t - r; if (p + g > -1) g = -1 - p; printf "%.2f", g }')
+    sx "$tmp/trimmed.wav" -b 16 "$2" gain "$gain"
+}
+
+# speak FILE TEXT SPEED
+speak() {
+    espeak-ng -v $VOICE -p $PITCH -s "$3" -w "$tmp/voice.wav" "$2"
+    finish "$tmp/voice.wav" "$out/$1" $SPEECH_RMS
+}
+
+# tone FILE LENGTH SYNTH...: one tone into $tmp/FILE
+tone() {
+    name=$1
+    shift
+    sx -n -r $RATE -c 1 -b 16 "$tmp/$name" synth "$@"
+}
+
+n=1
+for word in いち に さん よん ご ろく なな はち きゅう じゅう; do
+    speak "$n.wav" "$word" $NUMBER_SPEED
+    n=$((n + 1))
+done
+# A written long vowel makes espeak-ng say よー and もー as they are spoken, not yo-u, mo-u.
+speak "かぞえよう.wav" "かぞえよー！" $PROMPT_SPEED
+speak "いくつかな.wav" "いくつかな？" $PROMPT_SPEED
+speak "なんにんかな.wav" "なんにんかな？" $PROMPT_SPEED
+speak "もういちど.wav" "もーいちど" $PROMPT_SPEED
+
+# ポコン: two soft falling sine pops, the second a little higher ("po", "kon").
+tone po.wav 0.045 sine 620-330 fade q 0.002 0.045 0.03
+tone kon.wav 0.085 sine 880-440 fade q 0.002 0.085 0.07
+sx "$tmp/po.wav" "$tmp/kon.wav" "$tmp/pokon.wav"
+finish "$tmp/pokon.wav" "$out/ポコン.wav" $EFFECT_RMS
+
+# ピコ: two quick bright triangle blips rising a fifth ("pi", "ko").
+tone pi.wav 0.04 triangle 1760 fade q 0.002 0.04 0.015
+tone ko.wav 0.07 triangle 2637 fade q 0.002 0.07 0.05
+sx "$tmp/pi.wav" "$tmp/ko.wav" "$tmp/piko.wav"
+finish "$tmp/piko.wav" "$out/ピコ.wav" $EFFECT_RMS
+
+# ピンポン: a door-chime pair, E6 then C6, each a sine with a soft octave below, ringing out.
+tone pin.wav 0.32 sine 1318.5 sine mix 659.25 fade h 0.005 0.32 0.25
+tone pon.wav 0.75 sine 1046.5 sine mix 523.25 fade h 0.005 0.75 0.6
+sx "$tmp/pin.wav" "$tmp/pon.wav" "$tmp/pinpon.wav"
+finish "$tmp/pinpon.wav" "$out/ピンポン.wav" $EFFECT_RMS
+
+# ブー: a soft low buzz sliding slightly down, its edges rounded off by a low-pass filter.
+tone boo.wav 0.5 square 175-155 lowpass 600 lowpass 600 fade h 0.03 0.5 0.15
+finish "$tmp/boo.wav" "$out/ブー.wav" $EFFECT_RMS
