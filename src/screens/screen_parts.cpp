@@ -1,0 +1,176 @@
+#include "screens/screen_parts.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+
+#include <algorithm>
+#include <cmath>
+
+#include "ui/fonts.h"
+
+namespace ScreenParts {
+
+namespace {
+// Below this the text would be too small to read; a caption that still does not fit is clipped.
+constexpr double kSmallestPointSize = 6.0;
+// A button's text needs this much on each side to clear the button's own bevel.
+constexpr int kButtonTextPadding = 5;
+
+int neededWidth(QWidget* control) {
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+        return QFontMetrics(button->font()).horizontalAdvance(button->text()) +
+               2 * kButtonTextPadding;
+    }
+    return control->sizeHint().width();
+}
+
+int neededHeight(QWidget* control) {
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+        return QFontMetrics(button->font()).height() + 4;
+    }
+    return control->sizeHint().height();
+}
+}  // namespace
+
+QFont windowFont() {
+    QFont font(screensFontFamily());
+    font.setPointSizeF(9);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QFont titleFont() {
+    QFont font(screensFontFamily());
+    font.setPointSizeF(14.25);
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
+QString fullWidthNumber(int value) {
+    const QString digits = QString::number(value);
+    QString wide;
+    wide.reserve(digits.size());
+    for (const QChar c : digits) {
+        if (c.isDigit()) {
+            wide.append(QChar(char16_t(0xFF10 + c.digitValue())));
+        } else {
+            wide.append(QChar(char16_t(0xFF0D)));  // the full-width minus
+        }
+    }
+    return wide;
+}
+
+const Twips& twips() {
+    static const Twips perPixel(QGuiApplication::primaryScreen() != nullptr
+                                    ? QGuiApplication::primaryScreen()->logicalDotsPerInch()
+                                    : 96.0);
+    return perPixel;
+}
+
+QRect toPixels(int left, int top, int width, int height) {
+    // Round the edges rather than the sizes, so that controls that touch in twips touch on screen.
+    const auto px = [](int t) { return int(std::lround(twips().toPixels(t))); };
+    const int x = px(left);
+    const int y = px(top);
+    return {x, y, px(left + width) - x, px(top + height) - y};
+}
+
+void fitCaption(QWidget* control, int roomLeft, int roomRight, Anchor anchor) {
+    control->ensurePolished();
+    const int room = roomRight - roomLeft;
+    QFont font = control->font();
+    while (neededWidth(control) > room && font.pointSizeF() > kSmallestPointSize) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+        control->setFont(font);
+    }
+    const QRect design = control->geometry();
+    const int width = std::min(std::max(design.width(), neededWidth(control)), room);
+    const int height = std::max(design.height(), neededHeight(control));
+    int left =
+        anchor == Anchor::Left ? design.left() : design.left() - (width - design.width()) / 2;
+    left = std::clamp(left, roomLeft, roomRight - width);
+    const int top = design.top() - (height - design.height()) / 2;
+    control->setGeometry(left, top, width, height);
+}
+
+void centreOnScreen(QWidget* window) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect area = screen->geometry();
+    window->move(area.left() + (area.width() - window->width()) / 2,
+                 area.top() + (area.height() - window->height()) / 2);
+}
+
+FrameRectangle::FrameRectangle(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Shape1"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void FrameRectangle::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+FrameBox::FrameBox(const QString& caption, QWidget* parent) : QGroupBox(caption, parent) {}
+
+void FrameBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    const QRect line = rect().adjusted(0, metrics.height() / 2, -2, -2);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(line);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(line.translated(1, 1));
+    const QRect caption(6, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
+    painter.fillRect(caption, palette().color(QPalette::Window));
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(caption, Qt::AlignCenter, title());
+}
+
+CommandButton::CommandButton(const QString& caption, QWidget* parent)
+    : QPushButton(caption, parent) {
+    setAutoDefault(false);
+    setDefault(false);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void CommandButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !event->isAutoRepeat()) {
+        click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+QLabel* makeCreditLine(QWidget* window) {
+    auto* label = new QLabel(QStringLiteral("かぞえましょう　せいさく"), window);
+    label->setAlignment(Qt::AlignCenter);
+    label->setAutoFillBackground(true);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::Window, colours.color(QPalette::Active, QPalette::Dark));
+    colours.setColor(QPalette::WindowText, Qt::black);
+    label->setPalette(colours);
+    return label;
+}
+
+QLabel* makeTitle(const QString& caption, QWidget* window) {
+    auto* label = new QLabel(caption, window);
+    label->setFont(titleFont());
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+void setTabChain(const QList<QWidget*>& chain) {
+    for (qsizetype i = 0; i + 1 < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i], chain[i + 1]);
+}
+
+}  // namespace ScreenParts

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+#include "ui/twips.h"
+
+class QKeyEvent;
+class QPaintEvent;
+
+// Pieces the two adult screens share: their fonts, the drawn frame, the title and credit lines,
+// buttons that only the focused one answers Enter, and placing controls designed in twips.
+
+namespace ScreenParts {
+
+// The window font: the Japanese proportional Gothic face, regular, 9 points.
+QFont windowFont();
+// The title labels: the same face, bold, 14.25 points.
+QFont titleFont();
+
+// A number as the value boxes show it: full-width digits, "４０" for 40.
+QString fullWidthNumber(int value);
+
+// Twips to logical pixels for the screen the windows open on (15 twips a pixel at 96 DPI).
+const Twips& twips();
+QRect toPixels(int left, int top, int width, int height);
+
+// How a control grows when its caption does not fit the design size with the installed font:
+// text that starts at the left edge keeps its left edge; centred text keeps its centre.
+enum class Anchor { Left, Centre };
+
+// Makes `control` big enough for its caption. It grows first, within [roomLeft, roomRight] of its
+// parent (logical pixels); when even that room is too narrow, its point size goes down in quarter
+// points until the caption fits. The design sizes were drawn for "ＭＳ Ｐゴシック", whose kana and
+// brackets are narrower than those of the Gothic faces that stand in for it elsewhere.
+void fitCaption(QWidget* control, int roomLeft, int roomRight, Anchor anchor);
+
+// Centres a window on the primary screen.
+void centreOnScreen(QWidget* window);
+
+// `Shape1`: the window's own frame, a one-pixel rectangle in the text colour, no fill. It lies
+// beneath every other control and never takes the mouse.
+class FrameRectangle : public QWidget {
+  public:
+    explicit FrameRectangle(QWidget* parent);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A frame around a group of controls, drawn as the desktop's classic frames are: an etched line
+// whose top runs through the middle of the caption. (The toolkit's own style puts the line below
+// the caption, where it would cut through the first option button of each frame.)
+class FrameBox : public QGroupBox {
+  public:
+    FrameBox(const QString& caption, QWidget* parent);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A command button for a window that has no default and no cancel button: Enter and Return
+// press it only while it has the focus (the toolkit would otherwise press nothing outside a
+// dialog), and it never becomes a default button.
+class CommandButton : public QPushButton {
+  public:
+    CommandButton(const QString& caption, QWidget* parent);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// The maker's credit line: black on the button-shadow grey.
+QLabel* makeCreditLine(QWidget* window);
+
+// A title: bold 14.25 points, transparent.
+QLabel* makeTitle(const QString& caption, QWidget* window);
+
+// Every focusable control of `window` in this order, the rest left out of the Tab chain.
+void setTabChain(const QList<QWidget*>& chain);
+
+}  // namespace ScreenParts
