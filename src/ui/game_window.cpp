@@ -1,0 +1,205 @@
+#include "ui/game_window.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QWindow>
+
+#include "ui/embedded_pictures.h"
+#include "ui/fonts.h"
+
+namespace {
+const QColor kTrayYellow(0xFF, 0xFF, 0x80);
+const QColor kMarkRed(0xFF, 0x00, 0x00);
+
+// A step that blocks longer than this was waiting for a sound.
+constexpr qint64 kBlockingStepMs = 40;
+// Input that queued up during such a wait arrives within a few milliseconds after it.
+constexpr qint64 kQueuedInputWindowMs = 30;
+
+// What a character whose picture cannot be read shows: a plain grey card of the same size.
+void drawPlaceholder(QPainter& painter, const QRectF& rect) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0xA0, 0xA0, 0xA0), std::max(1.0, rect.width() / 40)));
+    painter.setBrush(QColor(0xE0, 0xE0, 0xE0));
+    const double inset = rect.width() / 12;
+    painter.drawRoundedRect(rect.adjusted(inset, inset, -inset, -inset), rect.width() / 8,
+                            rect.height() / 8);
+    painter.restore();
+}
+}  // namespace
+
+GameWindow::GameWindow(GameScreen& game, const QtCharacterPictures& pictures)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      m_game(game),
+      m_pictures(pictures) {
+    setWindowTitle(QStringLiteral("かぞえましょう"));
+    setWindowIcon(gameIcon());
+    setMouseTracking(true);  // a touch is the pointer moving over a character
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    for (int i = 0; i < GameScreenModel::kPlaces; ++i) {
+        m_cards[i] = cardPicture(i + 1);
+        m_numerals[i] = numeralPicture(i + 1);
+    }
+    m_game.modelChanged = [this] {
+        updatePointer();
+        update();
+    };
+    // The game comes back to life when its window is activated from one of our adult screens
+    // (a button there, or a click on the game behind them); not when the user returns from
+    // another program.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* now) {
+        if (now != nullptr && now == windowHandle()) activateFromOurScreen();
+    });
+}
+
+void GameWindow::start() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    m_twips = Twips(screen->logicalDotsPerInch());
+    const QRect area = screen->geometry();
+    // Without a window manager (a bare X server) full-screen requests are ignored, so the
+    // window is also given the screen's geometry itself.
+    setGeometry(area);
+    m_game.Form_Load(m_twips.fromPixels(area.width()), m_twips.fromPixels(area.height()));
+    m_game.Form_Activate();
+    showFullScreen();
+    raise();
+    activateWindow();
+}
+
+void GameWindow::comeBack() {
+    raise();
+    activateWindow();
+    activateFromOurScreen();
+}
+
+void GameWindow::activateFromOurScreen() {
+    if (!m_awayInOurScreen) return;
+    m_awayInOurScreen = false;
+    m_game.Form_Activate();
+}
+
+void GameWindow::dropInputQueuedDuringWaits(TimerService& timers) {
+    auto step = timers.fired;
+    timers.fired = [this, step](int id) {
+        QElapsedTimer took;
+        took.start();
+        if (step) step(id);
+        if (took.elapsed() > kBlockingStepMs) m_sinceBlockingStep.start();
+    };
+}
+
+bool GameWindow::inputHeld() const {
+    return m_sinceBlockingStep.isValid() && m_sinceBlockingStep.elapsed() < kQueuedInputWindowMs;
+}
+
+void GameWindow::updatePointer() {
+    const bool hidden = m_game.model().PointerHidden;
+    if (hidden == m_pointerHidden) return;
+    m_pointerHidden = hidden;
+    if (!hidden) {
+        unsetCursor();
+        return;
+    }
+    // The invisible pointer is "Clear.ico" beside the sounds; without it the pointer is hidden
+    // all the same.
+    const QPixmap clear(QStringLiteral("Clear.ico"));
+    setCursor(clear.isNull() ? QCursor(Qt::BlankCursor) : QCursor(clear, 0, 0));
+}
+
+void GameWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const GameScreenModel& model = m_game.model();
+
+    // Bottom to top: the tray, the characters, the numerals, the spare label, the cards, the
+    // judgement mark, the message. Within an array the lower index lies on top.
+    if (model.Shape1.Visible) {
+        const QRectF tray = m_twips.toPixels(model.Shape1);
+        painter.fillRect(tray, kTrayYellow);
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
+        painter.drawRect(tray.adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+    for (int i = GameScreenModel::kPlaces - 1; i >= 0; --i) {
+        if (!model.Image1[i].Visible) continue;
+        const QRectF place = m_twips.toPixels(model.Image1[i]);
+        const QImage& picture = m_pictures.picture(i);
+        if (picture.isNull()) {
+            drawPlaceholder(painter, place);
+        } else {
+            painter.drawImage(place, picture);
+        }
+    }
+    for (int i = GameScreenModel::kPlaces - 1; i >= 0; --i) {
+        if (model.Image2[i].Visible) painter.drawImage(m_twips.toPixels(model.Image2[i]), m_numerals[i]);
+    }
+    drawLabel(painter, model.Label1, kMarkRed);
+    for (int i = GameScreenModel::kPlaces - 1; i >= 0; --i) {
+        if (model.Image3[i].Visible) painter.drawImage(m_twips.toPixels(model.Image3[i]), m_cards[i]);
+    }
+    drawLabel(painter, model.Label2, kMarkRed);
+    drawLabel(painter, model.Label3, palette().color(QPalette::WindowText));
+}
+
+void GameWindow::drawLabel(QPainter& painter, const LabelControl& label, const QColor& colour) const {
+    if (!label.Visible || label.Caption.isEmpty()) return;
+    painter.save();
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setPen(colour);
+    painter.setFont(gameScreenFont(m_twips.pointsToPixels(label.FontSize)));
+    // A label's background is transparent; its text may reach past its box (the font's line is
+    // taller than the cell the message is laid out in), so it is not clipped.
+    painter.drawText(m_twips.toPixels(label), Qt::AlignCenter | Qt::TextDontClip, label.Caption);
+    painter.restore();
+}
+
+void GameWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (inputHeld()) return;
+    const QPointF p = event->position();
+    m_game.pointerMoved(m_twips.fromPixels(p.x()), m_twips.fromPixels(p.y()));
+}
+
+void GameWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) pointerPressed(event->position());
+}
+
+// A quick second click is still a click for a child.
+void GameWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) pointerPressed(event->position());
+}
+
+void GameWindow::pointerPressed(const QPointF& position) {
+    if (inputHeld()) return;
+    const auto x = m_twips.fromPixels(position.x());
+    const auto y = m_twips.fromPixels(position.y());
+    // A finger that taps without sliding is over the character too: the touch comes before the
+    // click, as with a mouse that was moved there.
+    m_game.pointerMoved(x, y);
+    m_game.pointerClicked(x, y);
+}
+
+void GameWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->isAutoRepeat()) return;
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            m_game.Form_KeyDown(GameKey::Escape);
+            break;
+        case Qt::Key_H:
+            m_game.Form_KeyDown(GameKey::H);
+            break;
+        case Qt::Key_N:
+            m_game.Form_KeyDown(GameKey::N);
+            break;
+        default:
+            // Letters and digits carry their own key codes; every other key does nothing.
+            if (event->key() >= Qt::Key_0 && event->key() <= Qt::Key_Z) m_game.Form_KeyDown(event->key());
+            break;
+    }
+}
