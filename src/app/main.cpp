@@ -1,2 +1,72 @@
-// The program: builds the real ports and the windows, then runs the event loop.
-int main() { return 0; }
+// The program: reads the game's data, builds the real ports and the three windows, and runs the
+// event loop. Everything it wires is described where it is defined.
+
+#include <QApplication>
+
+#include <cstdio>
+#include <functional>
+
+#include "game/game_screen.h"
+#include "screens/selection_screen.h"
+#include "screens/settings_screen.h"
+#include "state/start_up.h"
+#include "ui/character_pictures.h"
+#include "ui/clock_random.h"
+#include "ui/embedded_pictures.h"
+#include "ui/game_window.h"
+#include "ui/message_box.h"
+#include "ui/qt_timer_service.h"
+#include "ui/sound_player.h"
+
+namespace {
+// What the game screen's keys ask of the program.
+class ProgramHost : public GameHost {
+public:
+    std::function<void()> settings;
+    std::function<void()> selection;
+    void endProgram() override { QCoreApplication::exit(0); }
+    void showSettingsScreen() override { settings(); }
+    void showSelectionScreen() override { selection(); }
+};
+
+void warnOnStderr(const QString& line) {
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+}
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    initEmbeddedPictures();
+    QApplication::setApplicationName(QStringLiteral("kazoemashou"));
+    QApplication::setWindowIcon(gameIcon());
+
+    std::optional<SharedState> data = LoadGameData(app.arguments().mid(1), warnOnStderr);
+    if (!data) {
+        showWarning(nullptr, kNoPicturesMessage, kGameTitle);
+        return 1;
+    }
+    SharedState& shared = *data;
+
+    QtTimerService timers;
+    QtSoundPlayer sound;
+    ClockSeededRandom random;
+    QtCharacterPictures pictures;
+    ProgramHost host;
+    GameScreen game(shared, timers, sound, random, pictures, host);
+    GameWindow window(game, pictures);
+    window.dropInputQueuedDuringWaits(timers);
+
+    SettingsScreen settings(shared, [&window] { window.comeBack(); });
+    SelectionScreen selection(shared, [&window] { window.comeBack(); });
+    host.settings = [&] {
+        window.leaveForScreen();
+        settings.open();
+    };
+    host.selection = [&] {
+        window.leaveForScreen();
+        selection.open();
+    };
+
+    window.start();
+    return QApplication::exec();
+}

@@ -1,0 +1,97 @@
+#include "virtual_screen.h"
+
+#include <QDeadlineTimer>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+VirtualScreen::VirtualScreen(int width, int height) {
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+        return;
+    }
+    // -displayfd 1: the server picks a free display and writes its number to stdout.
+    m_server.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                    QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(width).arg(height),
+                    QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    if (!m_server.waitForStarted(5000)) return;
+    QByteArray number;
+    const QDeadlineTimer deadline(10000);
+    while (!number.contains('\n') && !deadline.hasExpired()) {
+        m_server.waitForReadyRead(100);
+        number += m_server.readAllStandardOutput();
+    }
+    if (number.trimmed().isEmpty()) return;
+    m_display = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+}
+
+VirtualScreen::~VirtualScreen() {
+    if (m_server.state() != QProcess::NotRunning) {
+        m_server.terminate();
+        if (!m_server.waitForFinished(3000)) m_server.kill();
+        m_server.waitForFinished(1000);
+    }
+}
+
+void VirtualScreen::start(QProcess& process, const QString& program, const QStringList& arguments,
+                          const QString& workingFolder) const {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), m_display);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(workingFolder);
+    process.start(program, arguments);
+    process.waitForStarted(10000);
+}
+
+bool VirtualScreen::xdotool(const QStringList& arguments, QString* output) const {
+    QProcess tool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), m_display);
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral("xdotool"), arguments);
+    if (!tool.waitForFinished(10000)) {
+        tool.kill();
+        tool.waitForFinished(1000);
+        return false;
+    }
+    if (output) *output = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+QString VirtualScreen::waitForWindow(const QString& name, int timeoutMs) const {
+    // xdotool's own --sync polls only twice a second; polling here is quicker.
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        QString ids;
+        if (xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--name"), QStringLiteral("^%1$").arg(name)},
+                    &ids) &&
+            !ids.isEmpty()) {
+            return ids.split(QLatin1Char('\n')).first();
+        }
+        QThread::msleep(50);
+    }
+    return {};
+}
+
+bool VirtualScreen::pressKey(const QString& windowId, const QString& key) const {
+    // Without a window manager a window gets the keyboard only when it is given the focus.
+    return xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId}) &&
+           xdotool({QStringLiteral("key"), key});
+}
+
+QImage VirtualScreen::screenshot() const {
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("screen.png"));
+    QProcess import;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), m_display);
+    import.setProcessEnvironment(environment);
+    import.start(QStringLiteral("import"),
+                 {QStringLiteral("-window"), QStringLiteral("root"), file});
+    if (!import.waitForFinished(15000)) return {};
+    return QImage(file);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// A private X server (Xvfb) for tests that run the real program and drive it with real pointer
+// and key events through xdotool, as a person at the screen would.
+class VirtualScreen {
+public:
+    VirtualScreen(int width = 1024, int height = 768);
+    ~VirtualScreen();
+    VirtualScreen(const VirtualScreen&) = delete;
+    VirtualScreen& operator=(const VirtualScreen&) = delete;
+
+    // False when Xvfb or xdotool is missing or the server did not start.
+    bool isUp() const { return !m_display.isEmpty(); }
+    QString display() const { return m_display; }
+
+    // Starts `program` on this screen in `workingFolder`.
+    void start(QProcess& process, const QString& program, const QStringList& arguments,
+               const QString& workingFolder) const;
+
+    // The id of the first visible window whose name is `name`, polled for up to `timeoutMs`.
+    QString waitForWindow(const QString& name, int timeoutMs = 10000) const;
+    // Runs xdotool with these arguments on this screen; true when it succeeded.
+    bool xdotool(const QStringList& arguments, QString* output = nullptr) const;
+    // Gives the window the keyboard and presses a key (xdotool key names: Escape, Return, h).
+    bool pressKey(const QString& windowId, const QString& key) const;
+    // What the screen shows now.
+    QImage screenshot() const;
+
+private:
+    QProcess m_server;
+    QString m_display;
+};
