@@ -84,9 +84,10 @@ speak "いくつかな.wav" "いくつかな？" $PROMPT_SPEED
 speak "なんにんかな.wav" "なんにんかな？" $PROMPT_SPEED
 speak "もういちど.wav" "もーいちど" $PROMPT_SPEED
 
-# ポコン: two soft falling sine pops, the second a little higher ("po", "kon").
-tone po.wav 0.045 sine 620-330 fade q 0.002 0.045 0.03
-tone kon.wav 0.085 sine 880-440 fade q 0.002 0.085 0.07
+# ポコン: two soft falling sine pops, the second a little higher ("po", "kon"). Under 0.1 s in
+# all: a character may hop every 0.1 s, and while its pop plays a touch does not count.
+tone po.wav 0.03 sine 620-330 fade q 0.002 0.03 0.02
+tone kon.wav 0.055 sine 880-440 fade q 0.002 0.055 0.045
 sx "$tmp/po.wav" "$tmp/kon.wav" "$tmp/pokon.wav"
 finish "$tmp/pokon.wav" "$out/ポコン.wav" $EFFECT_RMS
 
