@@ -34,9 +34,10 @@ QByteArray cp932(const QString& text) {
 class ProgramTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init() {
-        if (!m_screen.isUp()) QSKIP("needs Xvfb and xdotool");
+        if (!m_screen.isUp())
+            QSKIP("needs Xvfb and xdotool");
     }
 
     // A first start in a folder with pictures and no files of the game's: both files are made
@@ -59,7 +60,8 @@ private slots:
         QCOMPARE(readFile(folder + QStringLiteral("/Pimo.txt")),
                  QByteArray("1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,2,5\r\n"));
         QCOMPARE(readFile(folder + QStringLiteral("/Fname.txt")),
-                 cp932(QStringLiteral("\"a.gif\",#TRUE#\r\n\"B.GIF\",#TRUE#\r\n\"ねこ.gif\",#TRUE#\r\n")));
+                 cp932(QStringLiteral(
+                     "\"a.gif\",#TRUE#\r\n\"B.GIF\",#TRUE#\r\n\"ねこ.gif\",#TRUE#\r\n")));
 
         QVERIFY(m_screen.pressKey(window, QStringLiteral("Escape")));
         QVERIFY(game.waitForFinished(10000));
@@ -85,7 +87,7 @@ private slots:
                  QStringList{QStringLiteral("notes.txt")});
     }
 
-private:
+  private:
     VirtualScreen m_screen;
 };
 

@@ -16,21 +16,24 @@ VirtualScreen::VirtualScreen(int width, int height) {
                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                     QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(width).arg(height),
                     QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    if (!m_server.waitForStarted(5000)) return;
+    if (!m_server.waitForStarted(5000))
+        return;
     QByteArray number;
     const QDeadlineTimer deadline(10000);
     while (!number.contains('\n') && !deadline.hasExpired()) {
         m_server.waitForReadyRead(100);
         number += m_server.readAllStandardOutput();
     }
-    if (number.trimmed().isEmpty()) return;
+    if (number.trimmed().isEmpty())
+        return;
     m_display = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
 }
 
 VirtualScreen::~VirtualScreen() {
     if (m_server.state() != QProcess::NotRunning) {
         m_server.terminate();
-        if (!m_server.waitForFinished(3000)) m_server.kill();
+        if (!m_server.waitForFinished(3000))
+            m_server.kill();
         m_server.waitForFinished(1000);
     }
 }
@@ -57,7 +60,8 @@ bool VirtualScreen::xdotool(const QStringList& arguments, QString* output) const
         tool.waitForFinished(1000);
         return false;
     }
-    if (output) *output = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    if (output)
+        *output = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
     return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
 }
 
@@ -92,6 +96,7 @@ QImage VirtualScreen::screenshot() const {
     import.setProcessEnvironment(environment);
     import.start(QStringLiteral("import"),
                  {QStringLiteral("-window"), QStringLiteral("root"), file});
-    if (!import.waitForFinished(15000)) return {};
+    if (!import.waitForFinished(15000))
+        return {};
     return QImage(file);
 }
