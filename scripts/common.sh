@@ -33,10 +33,12 @@ kazoe_install() {
             "${missing[@]}" >/dev/null
 }
 
-# Configures and builds into the folder $1; further arguments go to cmake.
+# Configures and builds into the folder $1; further arguments go to cmake. KAZOE_TARGET, when
+# set, names the one target to build.
 kazoe_build() {
     local dir="$1"
     shift
     cmake -S "$KAZOE_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
-        cmake --build "$dir" --parallel "$(nproc 2>/dev/null || echo 2)"
+        cmake --build "$dir" --parallel "$(nproc 2>/dev/null || echo 2)" \
+            ${KAZOE_TARGET:+--target "$KAZOE_TARGET"}
 }

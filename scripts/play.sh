@@ -7,7 +7,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 kazoe_install $KAZOE_BUILD_PACKAGES
 build="${XDG_CACHE_HOME:-$HOME/.cache}/kazoemashou/build"
-kazoe_build "$build"
+KAZOE_TARGET=kazoemashou kazoe_build "$build" -DBUILD_TESTING=OFF
 
 characters="${XDG_DATA_HOME:-$HOME/.local/share}/kazoemashou/characters"
 if ! compgen -G "$characters/*.gif" >/dev/null && ! compgen -G "$characters/*.GIF" >/dev/null; then
