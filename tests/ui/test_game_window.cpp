@@ -1,6 +1,7 @@
 // The real game window, offscreen: it draws the game's model and hands the pointer and the keys
 // to the game, with Qt's own timers running the round.
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -118,6 +119,29 @@ private slots:
         m_window->comeBack();
         QVERIFY(m_game->timerEnabled(1));
         QCOMPARE(m_game->CurrentCount, 0);
+    }
+
+    // "無し" hides the pointer with the invisible "Clear.ico" beside the sounds, and without that
+    // file the pointer is hidden all the same.
+    void pointerHiddenWithOrWithoutClearIco() {
+        auto newRoundWithPointerHidden = [this](bool hidden) {
+            m_shared.Settings.HideCursor = hidden;
+            m_window->leaveForScreen();
+            m_window->comeBack();
+        };
+        const QString here = QDir::currentPath();
+        QTemporaryDir empty;
+        QVERIFY(QDir::setCurrent(empty.path()));
+        newRoundWithPointerHidden(true);
+        QCOMPARE(m_window->cursor().shape(), Qt::BlankCursor);
+
+        newRoundWithPointerHidden(false);
+        QCOMPARE(m_window->cursor().shape(), Qt::ArrowCursor);
+
+        QVERIFY(QDir::setCurrent(QStringLiteral(KAZOE_SOURCE_DIR "/sounds")));
+        newRoundWithPointerHidden(true);
+        QCOMPARE(m_window->cursor().shape(), Qt::BitmapCursor);
+        QVERIFY(QDir::setCurrent(here));
     }
 
     // A picture that cannot be read leaves a placeholder, and the round goes on.
