@@ -1,0 +1,146 @@
+#pragma once
+
+// Shared by the tests that put faults under the real program: a run of the game on a private
+// X screen, the places of the adult screens' buttons, reading the game's screen back from a
+// screenshot, data folders, and a private tmpfs mount for a read-only or a full disk.
+
+#include <QByteArray>
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include "app/virtual_screen.h"
+
+namespace Faults {
+
+// The program under test and the checkout it was built from.
+QString programPath();
+QString sourceFolder();
+
+// The smallest settings line with the given blink time in tenths of a second (the rest default).
+QByteArray settingsLine(int blinkTime, int minCount = 2, int maxCount = 5);
+
+QByteArray readFile(const QString& path);
+bool writeFile(const QString& path, const QByteArray& bytes);
+// Copies the first `count` sample characters (sorted by name) into `folder`.
+QStringList copySamplePictures(const QString& folder, int count);
+// Copies the game's sounds and its pointer file into `folder`.
+bool copySounds(const QString& folder);
+// The names in `folder`, files and folders alike, sorted; "." and ".." left out.
+QStringList entriesOf(const QString& folder);
+
+// The peak resident memory of a running process in KiB (VmHWM), or -1.
+qint64 peakResidentKb(qint64 pid);
+
+// A place on one of the adult screens, given in twips from its top-left corner as its design
+// gives them (15 twips to a pixel), and the buttons used here.
+struct TwipsPoint {
+    int x;
+    int y;
+};
+namespace Settings {
+inline const QString kTitle = QStringLiteral("カード選び");
+// "実行": 4800, 5400, 975 x 375; the centre.
+constexpr TwipsPoint kApply{4800 + 487, 5400 + 187};
+// "キャンセル": 3360, 5400, 975 x 375.
+constexpr TwipsPoint kCancel{3360 + 487, 5400 + 187};
+// "なんにんかな" (Option11, in the frame at 360, 5160) and "いくつかな" (Option10): the start of
+// their captions. Changing the question's wording does not change how a character is caught.
+constexpr TwipsPoint kHowManyPeople{360 + 240 + 600, 5160 + 600 + 127};
+constexpr TwipsPoint kHowMany{360 + 240 + 600, 5160 + 240 + 127};
+}  // namespace Settings
+namespace Selection {
+inline const QString kTitle = QStringLiteral("Form3");
+// "決定": 840, 3960, 1095 x 495; "キャンセル": 840, 3120, 1095 x 375.
+constexpr TwipsPoint kDecide{840 + 547, 3960 + 247};
+constexpr TwipsPoint kCancel{840 + 547, 3120 + 187};
+}  // namespace Selection
+
+// What a screenshot of the game screen shows during the appearing phase.
+struct GameView {
+    QRect tray;           // the yellow row at the top; empty when not found
+    QRect character;      // everything drawn below the tray (the character on show); may be empty
+    int trayContent = 0;  // pixels inside the tray that are neither its yellow nor its border
+    int placeholderGrey = 0;  // pixels of the placeholder's grey inside `character`
+};
+GameView readGameView(const QImage& screenshot);
+
+// One run of the program on a virtual screen. Ends the program when it goes (Esc first, then
+// kill), and keeps its standard error for messages.
+class GameRun {
+  public:
+    explicit GameRun(const VirtualScreen& screen) : m_screen(screen) {}
+    ~GameRun();
+    GameRun(const GameRun&) = delete;
+    GameRun& operator=(const GameRun&) = delete;
+
+    // Starts the game on `dataFolder` in `workingFolder` and waits for its window. False (with
+    // the reason in `error()`) when the window does not come.
+    bool start(const QString& dataFolder, const QString& workingFolder, int timeoutMs = 10000);
+    // Milliseconds from the start to the game's window on the screen.
+    qint64 startUpMs() const { return m_startUpMs; }
+
+    bool running() const { return m_process.state() == QProcess::Running; }
+    qint64 pid() const { return m_process.processId(); }
+    QString window() const { return m_window; }
+    QString error() const { return m_error; }
+    // What the program wrote to its standard error so far.
+    QString standardError();
+
+    bool pressKey(const QString& key) { return m_screen.pressKey(m_window, key); }
+    // Clicks at a place on the window named `windowId`, in twips from its top-left corner.
+    bool clickAt(const QString& windowId, TwipsPoint place);
+    bool movePointer(int x, int y);
+    // Opens an adult screen with its key; the window's id, or empty when it did not come.
+    QString openScreen(const QString& key, const QString& title, int timeoutMs = 10000);
+    // Waits for a message box titled `title` and closes it with Return. False when none came.
+    bool answerMessageBox(const QString& title, int timeoutMs = 10000);
+
+    // Catches the character on show: finds it on the screen, moves the pointer over it, and
+    // waits until the tray holds more than before. True when a character went into the tray.
+    bool catchCharacter(int timeoutMs = 8000);
+
+    // Esc, then the exit; true when the program ended by itself with status 0.
+    bool quit(int timeoutMs = 20000);
+    // After the end: whether it was an exit (not a crash), and its status.
+    bool exitedNormally() const {
+        return m_process.state() == QProcess::NotRunning &&
+               m_process.exitStatus() == QProcess::NormalExit;
+    }
+    int exitCode() const { return m_process.exitCode(); }
+
+  private:
+    const VirtualScreen& m_screen;
+    QProcess m_process;
+    QString m_window;
+    QString m_error;
+    QString m_logPath;
+    qint64 m_startUpMs = -1;
+};
+
+// A tmpfs mounted over a folder for the length of a test, to make the data folder read-only or
+// full on demand. Mounting needs root and a sandbox that allows it; `mounted()` says whether it
+// worked, `error()` why not. KAZOE_FAULTS_NO_MOUNT=1 in the environment refuses to mount, to
+// try the fallbacks on a machine that could mount.
+class TmpfsMount {
+  public:
+    TmpfsMount(const QString& folder, qint64 sizeBytes);
+    ~TmpfsMount();
+    TmpfsMount(const TmpfsMount&) = delete;
+    TmpfsMount& operator=(const TmpfsMount&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    QString error() const { return m_error; }
+    bool makeReadOnly();
+    // Fills the rest of the file system with a file named `name`; true when it is full.
+    bool fill(const QString& name);
+
+  private:
+    QString m_folder;
+    bool m_mounted = false;
+    QString m_error;
+};
+
+}  // namespace Faults
