@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 #include "game/game_screen.h"
 #include "screens/selection_screen.h"
@@ -56,15 +57,20 @@ int main(int argc, char* argv[]) {
     GameWindow window(game, pictures);
     window.dropInputQueuedDuringWaits(timers);
 
-    SettingsScreen settings(shared, [&window] { window.comeBack(); });
-    SelectionScreen selection(shared, [&window] { window.comeBack(); });
+    // The adult screens are made when H or N first asks for them: building them at start-up
+    // kept the child waiting for the first character.
+    std::unique_ptr<SettingsScreen> settings;
+    std::unique_ptr<SelectionScreen> selection;
+    const auto comeBack = [&window] { window.comeBack(); };
     host.settings = [&] {
         window.leaveForScreen();
-        settings.open();
+        if (!settings) settings = std::make_unique<SettingsScreen>(shared, comeBack);
+        settings->open();
     };
     host.selection = [&] {
         window.leaveForScreen();
-        selection.open();
+        if (!selection) selection = std::make_unique<SelectionScreen>(shared, comeBack);
+        selection->open();
     };
 
     window.start();

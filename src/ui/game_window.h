@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -49,8 +50,8 @@ private:
     GameScreen& m_game;
     const QtCharacterPictures& m_pictures;
     Twips m_twips;
-    std::array<QImage, GameScreenModel::kPlaces> m_cards;
-    std::array<QImage, GameScreenModel::kPlaces> m_numerals;
+    // Each label drawn once into a picture (see drawLabel), by caption, size, colour and place.
+    mutable QHash<QString, QPair<QPoint, QImage>> m_drawnLabels;
     bool m_awayInOurScreen = false;
     bool m_pointerHidden = false;
     QElapsedTimer m_sinceBlockingStep;
