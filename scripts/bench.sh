@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Measures the game as a child and an old school PC meet it, side by side with a floor program
+# (the least a Qt Widgets program does to show a picture full screen), prints the table and
+# writes it with the machine and the date into docs/benchmarks.md.
+#
+# It installs what is missing, builds the game and the benchmarks in its own build folder
+# (~/.cache/kazoemashou/bench), and runs everything on a private X screen (Xvfb, 1920 x 1080)
+# and a private audio server with a silent output. About six minutes after the build.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+kazoe_install $KAZOE_BUILD_PACKAGES $KAZOE_TEST_PACKAGES libbenchmark-dev libx11-dev libxext-dev \
+    libxtst-dev
+build="${XDG_CACHE_HOME:-$HOME/.cache}/kazoemashou/bench"
+kazoe_build "$build" -DKAZOE_BENCH=ON -DBUILD_TESTING=OFF
+ctest --test-dir "$build/bench" --output-on-failure --no-tests=error >/dev/null
+
+bin="$build/bench"
+game="$build/src/app/kazoemashou"
+sounds="$KAZOE_ROOT/sounds"
+work="$(mktemp -d)"
+# Kept in the build folder after the run, so the page can be made again from them.
+results="$build/results.txt"
+drawing="$build/draw.json"
+: >"$results"
+
+# A private X screen the size of a classroom monitor, black until a window covers it.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -br -nolisten tcp 3>"$work/display" \
+    >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+
+# A private audio server whose only output is a null sink; parec listens to its monitor.
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+pulseaudio -D --exit-idle-time=-1 -n --load="module-null-sink sink_name=null" \
+    --load=module-native-protocol-unix --log-target=stderr >/dev/null 2>&1 || true
+finish() {
+    pulseaudio --kill >/dev/null 2>&1 || true
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap finish EXIT
+for _ in $(seq 20); do pactl info >/dev/null 2>&1 && break; sleep 0.2; done
+
+# The sample characters in folders of their own, each with the settings its measure needs.
+pictures() {
+    mkdir -p "$work/$1"
+    cp "$KAZOE_ROOT"/data/*.gif "$work/$1/"
+    [ -z "${2:-}" ] || printf '%s\r\n' "$2" >"$work/$1/Pimo.txt"
+}
+pictures plain
+pictures touch "1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,10,10"  # ten characters to catch a start
+pictures question "4,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,1,1"  # catch one, and the question comes
+floor_picture="$(ls "$work/plain/"*.gif | head -n 1)"
+
+# Pictures are looked for below the tray (at most 374 pixels down at 1920 x 1080).
+below=380
+probe="$bin/kazoe_screen_probe"
+note() { kazoe_say "$*"; }
+# A start that goes wrong (the X server busy, say) loses its figures, not the whole run.
+start_floor() {
+    "$probe" startup "$1" $below "$sounds" "$bin/kazoe_floor" "$floor_picture" ||
+        note "a start of the floor was lost"
+}
+start_game() {
+    "$probe" startup "$1" $below "$sounds" "$game" "$work/plain" || note "a start of the game was lost"
+}
+
+printf 'load_average %s\n' "$(cut -d' ' -f1 /proc/loadavg)" >>"$results"
+
+note "start-up: the game and the floor, 12 starts each, in turn"
+start_floor warmup >/dev/null
+start_game warmup >/dev/null
+for i in $(seq 12); do
+    if [ $((i % 2)) -eq 0 ]; then
+        start_floor startup_floor >>"$results"
+        start_game startup_game >>"$results"
+    else
+        start_game startup_game >>"$results"
+        start_floor startup_floor >>"$results"
+    fi
+done
+
+note "touch: 30 characters caught with the X pointer"
+"$probe" touch 30 10 $below "$sounds" "$game" "$work/touch" >>"$results"
+
+note "waiting: 30 s of hopping, 30 s of a question waiting for a card"
+"$probe" idle hopping 30 0 $below "$sounds" "$game" "$work/plain" >>"$results"
+"$probe" idle question 30 1 $below "$sounds" "$game" "$work/question" >>"$results"
+
+note "1,000 rounds of simulated play"
+(cd "$work" && QT_QPA_PLATFORM=offscreen "$bin/kazoe_bench_play" "$KAZOE_ROOT/data" 1000) \
+    >>"$results"
+
+note "a folder of 1,000 pictures"
+(cd "$work" && "$bin/kazoe_bench_folder" "$KAZOE_ROOT/data" 1000 10) >>"$results" \
+    2> >(grep -v 'does not support raise' >&2)
+
+note "drawing a full frame"
+(cd "$work" && "$bin/kazoe_bench_draw" "$KAZOE_ROOT/data" --benchmark_repetitions=10 --benchmark_min_time=0.3 \
+    --benchmark_out="$drawing" --benchmark_out_format=json >/dev/null)
+
+echo
+"$bin/kazoe_bench_report" "$results" "$drawing" "$KAZOE_ROOT/bench/benchmarks.md.in" \
+    "$KAZOE_ROOT/docs/benchmarks.md"
+kazoe_say "written to docs/benchmarks.md"
