@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/files.h"
 #include "virtual_screen.h"
 
 namespace {
@@ -14,16 +15,6 @@ namespace {
 const QByteArray kTinyGif = QByteArray::fromHex(
     "474946383961010001008000000000ffffff21f90401000000002c00000000010001000002024401003b");
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray cp932(const QString& text) {
     QStringEncoder encoder("windows-31j");
@@ -57,9 +48,9 @@ class ProgramTest : public QObject {
         const QString window = m_screen.waitForWindow(QStringLiteral("かぞえましょう"));
         QVERIFY2(!window.isEmpty(), game.readAllStandardError().constData());
 
-        QCOMPARE(readFile(folder + QStringLiteral("/Pimo.txt")),
+        QCOMPARE(fileBytes(folder + QStringLiteral("/Pimo.txt")),
                  QByteArray("1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,2,5\r\n"));
-        QCOMPARE(readFile(folder + QStringLiteral("/Fname.txt")),
+        QCOMPARE(fileBytes(folder + QStringLiteral("/Fname.txt")),
                  cp932(QStringLiteral(
                      "\"a.gif\",#TRUE#\r\n\"B.GIF\",#TRUE#\r\n\"ねこ.gif\",#TRUE#\r\n")));
 

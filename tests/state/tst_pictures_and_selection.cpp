@@ -3,25 +3,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/files.h"
+
 #include "state/character_files.h"
 #include "state/selection_file.h"
 
 using OptionalNames = std::optional<QStringList>;
-
-namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-}  // namespace
 
 class PicturesAndSelectionTest : public QObject {
     Q_OBJECT

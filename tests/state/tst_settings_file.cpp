@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/files.h"
+
 #include "state/settings_file.h"
 
 #ifdef Q_OS_UNIX
@@ -21,16 +23,6 @@ GameSettings make(qint16 mode, bool click, bool mixed, bool people, bool hide, q
     return {mode, click, mixed, people, hide, blink, minCount, maxCount};
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 }  // namespace
 

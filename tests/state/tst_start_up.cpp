@@ -3,22 +3,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/files.h"
+
 #include "state/start_up.h"
-
-namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-}  // namespace
 
 class StartUpTest : public QObject {
     Q_OBJECT
