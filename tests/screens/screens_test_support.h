@@ -14,22 +14,12 @@
 
 #include <csignal>
 
+#include "support/files.h"
 #include "ui/message_box.h"
 
 #if defined(Q_OS_UNIX)
 #include <sys/resource.h>
 #endif
-
-inline QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-inline void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // A number written with the full-width digits "０" to "９", as the value boxes show it.
 inline QString fullWidthDigits(int value) {

@@ -35,11 +35,11 @@ struct Rig {
         for (int i = 0; i < pictures; ++i) {
             const QString name = QStringLiteral("p%1.gif").arg(i, 3, 10, QChar('0'));
             state.CharacterFiles.append(name);
-            writeAll(state.PathOf(name), kOnePixelGif);
+            writeFile(state.PathOf(name), kOnePixelGif);
         }
         for (int i : selected)
             state.SelectedFiles.append(state.CharacterFiles.at(i));
-        writeAll(selectionPath(), selectionFileContents(state.CharacterFiles, state.SelectedFiles));
+        writeFile(selectionPath(), selectionFileContents(state.CharacterFiles, state.SelectedFiles));
         screen = std::make_unique<SelectionScreen>(state, [this] { ++returns; });
         if (openNow)
             screen->open();
@@ -160,7 +160,7 @@ void TestSelectionScreen::decideStoresTheMarksInListOrder() {
     WarningRecorder warnings;
     Rig rig(6, {1, 2});
     const QStringList before = rig.state.SelectedFiles;
-    const QByteArray fileBefore = readAll(rig.selectionPath());
+    const QByteArray fileBefore = fileBytes(rig.selectionPath());
 
     for (int step : steps) {
         if (step == kMarkAll) {
@@ -177,24 +177,24 @@ void TestSelectionScreen::decideStoresTheMarksInListOrder() {
     if (chosen.isEmpty()) {
         QCOMPARE(rig.returns, 0);  // the screen stays, no message
         QCOMPARE(rig.state.SelectedFiles, before);
-        QCOMPARE(readAll(rig.selectionPath()), fileBefore);
+        QCOMPARE(fileBytes(rig.selectionPath()), fileBefore);
     } else {
         QCOMPARE(rig.returns, 1);
         QCOMPARE(rig.state.SelectedFiles, rig.names(chosen));
-        QCOMPARE(readAll(rig.selectionPath()),
+        QCOMPARE(fileBytes(rig.selectionPath()),
                  selectionFileContents(rig.state.CharacterFiles, rig.names(chosen)));
     }
 }
 
 void TestSelectionScreen::cancelChangesNothing() {
     Rig rig(5, {1, 3});
-    const QByteArray file = readAll(rig.selectionPath());
+    const QByteArray file = fileBytes(rig.selectionPath());
     rig.click("Command4");
     rig.clickEntry(0);
     rig.click("Command2");
     QCOMPARE(rig.returns, 1);
     QCOMPARE(rig.state.SelectedFiles, rig.names({1, 3}));
-    QCOMPARE(readAll(rig.selectionPath()), file);
+    QCOMPARE(fileBytes(rig.selectionPath()), file);
 
     // The next visit shows the selection, not the marks that were abandoned.
     rig.screen->open();
@@ -204,7 +204,7 @@ void TestSelectionScreen::cancelChangesNothing() {
 void TestSelectionScreen::failedSaveKeepsTheFileAndTheGame() {
     WarningRecorder warnings;
     Rig rig(5, {0, 1, 2, 3, 4});
-    const QByteArray file = readAll(rig.selectionPath());
+    const QByteArray file = fileBytes(rig.selectionPath());
     rig.click("Command4");
     rig.clickEntry(2);
     {
@@ -214,7 +214,7 @@ void TestSelectionScreen::failedSaveKeepsTheFileAndTheGame() {
     QCOMPARE(warnings.messages,
              (QList<QPair<QString, QString>>{{QStringLiteral("キャラ選択を保存できませんでした！"),
                                               QStringLiteral("キャラ選択の保存")}}));
-    QCOMPARE(readAll(rig.selectionPath()), file);
+    QCOMPARE(fileBytes(rig.selectionPath()), file);
     QCOMPARE(rig.state.SelectedFiles, rig.names({2}));  // plays for this run
     QCOMPARE(rig.returns, 1);
 }
@@ -258,9 +258,9 @@ void TestSelectionScreen::readsThumbnailsWithinCaps() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("x.gif"));
     if (kind == "gif")
-        writeAll(path, kOnePixelGif);
+        writeFile(path, kOnePixelGif);
     if (kind == "garbage")
-        writeAll(path, "GIF89a but nothing after it");
+        writeFile(path, "GIF89a but nothing after it");
     if (kind == "folder")
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("x.gif")));
     const auto writePicture = [&](QSize size) {

@@ -39,7 +39,7 @@ struct Rig {
         state.Settings = settings;
         state.CharacterFiles = pictureNames(pictures);
         state.SelectedFiles = state.CharacterFiles.mid(0, selected);
-        writeAll(settingsPath(), settingsFileContents(settings));
+        writeFile(settingsPath(), settingsFileContents(settings));
         screen = std::make_unique<SettingsScreen>(state, [this] { ++returns; });
         screen->open();
     }
@@ -172,7 +172,7 @@ void TestSettingsScreen::checksBeforeStoring() {
     WarningRecorder warnings;
     Rig rig(GameSettings{}, 10, selected);
     const GameSettings before = rig.state.Settings;
-    const QByteArray fileBefore = readAll(rig.settingsPath());
+    const QByteArray fileBefore = fileBytes(rig.settingsPath());
 
     setByKeys(rig.bar(2), minCount);
     setByKeys(rig.bar(3), maxCount);
@@ -186,12 +186,12 @@ void TestSettingsScreen::checksBeforeStoring() {
         QCOMPARE(rig.state.Settings.MinCount, minCount);
         QCOMPARE(rig.state.Settings.MaxCount, maxCount);
         QCOMPARE(rig.state.Settings.MixedCharacters, mixed);
-        QCOMPARE(readAll(rig.settingsPath()), settingsFileContents(rig.state.Settings));
+        QCOMPARE(fileBytes(rig.settingsPath()), settingsFileContents(rig.state.Settings));
     } else {
         QCOMPARE(warnings.messages, (QList<QPair<QString, QString>>{{message, title}}));
         QCOMPARE(rig.returns, 0);
         QCOMPARE(rig.state.Settings, before);
-        QCOMPARE(readAll(rig.settingsPath()), fileBefore);
+        QCOMPARE(fileBytes(rig.settingsPath()), fileBefore);
         // The entries stay as the user left them, ready to be corrected.
         QCOMPARE(rig.bar(2)->value(), minCount);
         QCOMPARE(rig.bar(3)->value(), maxCount);
@@ -232,7 +232,7 @@ void TestSettingsScreen::writesOnlyWhenSomethingChanged() {
     Rig rig;
     // A file that differs from memory shows whether the screen wrote it.
     const QByteArray untouched("untouched\r\n");
-    writeAll(rig.settingsPath(), untouched);
+    writeFile(rig.settingsPath(), untouched);
 
     if (option != 0)
         clickOption(rig.option(option));
@@ -242,13 +242,13 @@ void TestSettingsScreen::writesOnlyWhenSomethingChanged() {
 
     QVERIFY(warnings.messages.isEmpty());
     QCOMPARE(rig.returns, 1);  // back to the game in every case
-    QCOMPARE(readAll(rig.settingsPath()), written.isEmpty() ? untouched : written);
+    QCOMPARE(fileBytes(rig.settingsPath()), written.isEmpty() ? untouched : written);
 }
 
 void TestSettingsScreen::cancelDiscardsTheEntries() {
     Rig rig(GameSettings{3, true, false, false, false, 20, 3, 6});
     const GameSettings stored = rig.state.Settings;
-    const QByteArray file = readAll(rig.settingsPath());
+    const QByteArray file = fileBytes(rig.settingsPath());
 
     clickOption(rig.option(1));
     clickOption(rig.option(6));
@@ -259,7 +259,7 @@ void TestSettingsScreen::cancelDiscardsTheEntries() {
 
     QCOMPARE(rig.returns, 1);
     QCOMPARE(rig.state.Settings, stored);
-    QCOMPARE(readAll(rig.settingsPath()), file);
+    QCOMPARE(fileBytes(rig.settingsPath()), file);
 
     // The next visit shows the stored values, not the abandoned entries.
     rig.screen->open();
@@ -357,7 +357,7 @@ void TestSettingsScreen::onlyTheFocusedButtonAnswersEnter() {
 void TestSettingsScreen::failedSaveKeepsTheFileAndTheGame() {
     WarningRecorder warnings;
     Rig rig;
-    const QByteArray file = readAll(rig.settingsPath());
+    const QByteArray file = fileBytes(rig.settingsPath());
     clickOption(rig.option(9));
     setByKeys(rig.bar(3), 7);
     {
@@ -367,7 +367,7 @@ void TestSettingsScreen::failedSaveKeepsTheFileAndTheGame() {
     QCOMPARE(warnings.messages,
              (QList<QPair<QString, QString>>{
                  {QStringLiteral("設定を保存できませんでした！"), QStringLiteral("設定の保存")}}));
-    QCOMPARE(readAll(rig.settingsPath()), file);
+    QCOMPARE(fileBytes(rig.settingsPath()), file);
     // The new values play for this run, and the game goes on.
     QVERIFY(rig.state.Settings.MixedCharacters);
     QCOMPARE(rig.state.Settings.MaxCount, qint16(7));
