@@ -12,13 +12,13 @@
 
 namespace {
 class FloorWindow : public QWidget {
-  public:
+public:
     explicit FloorWindow(const QImage& picture)
         : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_picture(picture) {
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
-  protected:
+protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), Qt::white);
@@ -28,7 +28,7 @@ class FloorWindow : public QWidget {
                           m_picture);
     }
 
-  private:
+private:
     QImage m_picture;
 };
 }  // namespace

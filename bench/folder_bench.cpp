@@ -31,10 +31,10 @@ double msSince(const QElapsedTimer& timer) {
 
 // Notes when the list's rows are painted.
 class PaintWatcher : public QObject {
-  public:
+public:
     bool painted = false;
 
-  protected:
+protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint)
             painted = true;

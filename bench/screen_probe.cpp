@@ -63,7 +63,7 @@ void result(const std::string& key, double value) {
 
 // One region of the root window, grabbed through shared memory.
 class Grab {
-  public:
+public:
     Grab(Display* display, int x, int y, int width, int height)
         : m_display(display), m_x(x), m_y(y) {
         m_image = XShmCreateImage(display, DefaultVisual(display, DefaultScreen(display)),
@@ -110,7 +110,7 @@ class Grab {
         return out;
     }
 
-  private:
+private:
     Display* m_display;
     int m_x, m_y;
     XShmSegmentInfo m_shm{};
@@ -126,7 +126,7 @@ constexpr double kAfterHopMs = 150;
 constexpr double kFirstHopMs = 1500;
 
 class Probe {
-  public:
+public:
     explicit Probe(int below) {
         // The server now and then turns a connection away while a program of the last start is
         // still going: try again for a while.
@@ -220,7 +220,7 @@ class Probe {
     Display* display() const { return m_display; }
     int width() const { return m_width; }
 
-  private:
+private:
     Display* m_display = nullptr;
     int m_width = 0, m_height = 0, m_below = 0;
     std::unique_ptr<Grab> m_lower;
@@ -230,7 +230,7 @@ class Probe {
 
 // Listens to the null sink's monitor: the times at which sound begins after a silence.
 class Listener {
-  public:
+public:
     Listener() {
         int fds[2];
         if (pipe(fds) != 0)
@@ -265,7 +265,7 @@ class Listener {
     double lastLoud() const { return m_lastLoud.load(); }
     bool heard() const { return m_bytes.load() > 0; }
 
-  private:
+private:
     void run() {
         std::vector<std::int16_t> buffer(96);  // 2 ms
         for (;;) {

@@ -23,14 +23,14 @@ struct SimClock {
 
 // The nine timers on the simulated clock. Like Qt's, each repeats until it is stopped.
 class SimTimers : public TimerService {
-  public:
+public:
     explicit SimTimers(SimClock& clock) : m_clock(clock) {}
     void start(int id, int intervalMs) override;
     void stop(int id) override;
     // Moves the clock on by `ms`, firing the timers that fall due, in time order.
     void advance(qint64 ms);
 
-  private:
+private:
     struct Slot {
         bool running = false;
         int interval = 0;
@@ -42,7 +42,7 @@ class SimTimers : public TimerService {
 
 // Every sound plays for the same simulated while; waiting for one moves the clock to its end.
 class SimSound : public SoundPlayer {
-  public:
+public:
     static constexpr int kLengthMs = 300;
     explicit SimSound(SimClock& clock) : m_clock(clock) {}
     void play(const QString&) override { m_endsAt = m_clock.now + kLengthMs; }
@@ -50,29 +50,29 @@ class SimSound : public SoundPlayer {
     void waitForSound() override { m_clock.now = std::max(m_clock.now, m_endsAt); }
     void silence() override { m_endsAt = 0; }
 
-  private:
+private:
     SimClock& m_clock;
     qint64 m_endsAt = 0;
 };
 
 class SimRandom : public RandomSource {
-  public:
+public:
     explicit SimRandom(quint64 seed) : m_engine(seed) {}
     double Rnd() override { return std::uniform_real_distribution<double>(0.0, 1.0)(m_engine); }
 
-  private:
+private:
     std::mt19937_64 m_engine;
 };
 
 class SimHost : public GameHost {
-  public:
+public:
     void endProgram() override {}
     void showSettingsScreen() override {}
     void showSelectionScreen() override {}
 };
 
 class SimGame {
-  public:
+public:
     // The game on the pictures of `dataFolder` (which gains "Pimo.txt" and "Fname.txt"), with
     // these settings, on a screen of `width` x `height` pixels at 96 DPI.
     SimGame(const QString& dataFolder, const GameSettings& settings, int width, int height,
@@ -94,7 +94,7 @@ class SimGame {
     // The window drawn into `image` (sized to the window) as the screen would show it.
     void render(QImage& image);
 
-  private:
+private:
     void act();
     bool cardsWaiting() const;
 

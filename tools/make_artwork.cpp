@@ -46,7 +46,7 @@ constexpr double kStep = 0.2;  // spacing of samples along a centre line
 
 // Builds the centre lines of one figure.
 class Pen {
-  public:
+public:
     void moveTo(double x, double y) {
         finish();
         m_current = {{x, y}};
@@ -93,7 +93,7 @@ class Pen {
         return m_dabs;
     }
 
-  private:
+private:
     static int steps(double length) { return std::max(1, int(std::ceil(length / kStep))); }
 
     void finish() {
@@ -308,7 +308,7 @@ bool figure(int number, Mask& mask) {
 // Files
 
 class Bytes {
-  public:
+public:
     void u8(unsigned v) { m_data.push_back(std::uint8_t(v)); }
     void u16(unsigned v) {
         u8(v & 0xFF);
@@ -331,7 +331,7 @@ class Bytes {
         return std::fclose(f) == 0 && ok;
     }
 
-  private:
+private:
     std::vector<std::uint8_t> m_data;
 };
 

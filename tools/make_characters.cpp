@@ -185,7 +185,7 @@ const Rgb kHub = rgb(0xC9CCD6);
 
 // Pictures are designed in units where the height is 100; the width follows the pixel aspect.
 class Canvas {
-  public:
+public:
     Canvas(int width, int height)
         : m_width(width),
           m_height(height),
@@ -252,7 +252,7 @@ class Canvas {
     const std::vector<Pixel>& pixels() const { return m_pixels; }
     const std::vector<Rgb>& colours() const { return m_colours; }
 
-  private:
+private:
     Vec toUnits(double px, double py) const { return {px / m_scale, py / m_scale}; }
 
     void remember(Rgb colour) {

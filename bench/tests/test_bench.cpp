@@ -10,7 +10,7 @@
 class BenchTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void percentiles_data() {
         QTest::addColumn<QList<double>>("samples");
         QTest::addColumn<double>("median");

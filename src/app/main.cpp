@@ -64,12 +64,14 @@ int main(int argc, char* argv[]) {
     const auto comeBack = [&window] { window.comeBack(); };
     host.settings = [&] {
         window.leaveForScreen();
-        if (!settings) settings = std::make_unique<SettingsScreen>(shared, comeBack);
+        if (!settings)
+            settings = std::make_unique<SettingsScreen>(shared, comeBack);
         settings->open();
     };
     host.selection = [&] {
         window.leaveForScreen();
-        if (!selection) selection = std::make_unique<SelectionScreen>(shared, comeBack);
+        if (!selection)
+            selection = std::make_unique<SelectionScreen>(shared, comeBack);
         selection->open();
     };
 

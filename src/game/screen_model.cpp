@@ -22,10 +22,12 @@ HitTarget GameScreenModel::controlAt(std::int32_t x, std::int32_t y) const {
     // Of these only the cards and the characters take the pointer. Within an array the element
     // with the lower index lies on top.
     for (int i = 0; i < kPlaces; ++i) {
-        if (Image3[i].Visible && Image3[i].contains(x, y)) return {ControlKind::Card, i};
+        if (Image3[i].Visible && Image3[i].contains(x, y))
+            return {ControlKind::Card, i};
     }
     for (int i = 0; i < kPlaces; ++i) {
-        if (Image1[i].Visible && Image1[i].contains(x, y)) return {ControlKind::Character, i};
+        if (Image1[i].Visible && Image1[i].contains(x, y))
+            return {ControlKind::Character, i};
     }
     return {};
 }

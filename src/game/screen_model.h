@@ -42,12 +42,12 @@ struct GameScreenModel {
     std::int32_t Height = 4680;
 
     Control Shape1{1440, 120, 3015, 615, true};  // the tray, light yellow; hidden before a round
-    std::array<Control, kPlaces> Image1{};         // the characters
-    std::array<Control, kPlaces> Image2{};         // the numerals laid over counted characters
-    std::array<Control, kPlaces> Image3{};         // the number cards
-    LabelControl Label1;                           // spare label, red; never shown
-    LabelControl Label2;                           // the judgement mark "○" or "×", red
-    LabelControl Label3;                           // the message line, black
+    std::array<Control, kPlaces> Image1{};       // the characters
+    std::array<Control, kPlaces> Image2{};       // the numerals laid over counted characters
+    std::array<Control, kPlaces> Image3{};       // the number cards
+    LabelControl Label1;                         // spare label, red; never shown
+    LabelControl Label2;                         // the judgement mark "○" or "×", red
+    LabelControl Label3;                         // the message line, black
 
     // The mouse pointer: hidden on the game screen when the settings ask for it.
     bool PointerHidden = false;

@@ -46,10 +46,10 @@ void centreOnScreen(QWidget* window);
 // `Shape1`: the window's own frame, a one-pixel rectangle in the text colour, no fill. It lies
 // beneath every other control and never takes the mouse.
 class FrameRectangle : public QWidget {
-  public:
+public:
     explicit FrameRectangle(QWidget* parent);
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
@@ -57,10 +57,10 @@ class FrameRectangle : public QWidget {
 // whose top runs through the middle of the caption. (The toolkit's own style puts the line below
 // the caption, where it would cut through the first option button of each frame.)
 class FrameBox : public QGroupBox {
-  public:
+public:
     FrameBox(const QString& caption, QWidget* parent);
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
@@ -68,10 +68,10 @@ class FrameBox : public QGroupBox {
 // press it only while it has the focus (the toolkit would otherwise press nothing outside a
 // dialog), and it never becomes a default button.
 class CommandButton : public QPushButton {
-  public:
+public:
     CommandButton(const QString& caption, QWidget* parent);
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 

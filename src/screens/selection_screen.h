@@ -14,7 +14,7 @@ class ThumbnailDelegate;
 // list where any number can be marked. "決定" makes the marked pictures the selection, keeps it in
 // "Fname.txt" and goes back to the game; "キャンセル" goes back without changing anything.
 class SelectionScreen : public QWidget {
-  public:
+public:
     SelectionScreen(SharedState& state, std::function<void()> returnToGame,
                     QWidget* parent = nullptr);
 
@@ -27,10 +27,10 @@ class SelectionScreen : public QWidget {
     // How many picture files the list has read for its thumbnails so far.
     int thumbnailsRead() const;
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* event) override;
 
-  private:
+private:
     void buildControls();
     void Command1_Click();
     void Command2_Click();

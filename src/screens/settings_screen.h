@@ -17,7 +17,7 @@ class QScrollBar;
 // scroll bars. "実行" checks the entries, keeps what changed in memory and in "Pimo.txt" and
 // goes back to the game; "キャンセル" goes back without keeping anything.
 class SettingsScreen : public QWidget {
-  public:
+public:
     SettingsScreen(SharedState& state, std::function<void()> returnToGame,
                    QWidget* parent = nullptr);
 
@@ -30,10 +30,10 @@ class SettingsScreen : public QWidget {
     // The counting way as it stood when the screen was last loaded.
     qint16 EntryCountMode = 0;
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* event) override;
 
-  private:
+private:
     void buildControls();
     void HScroll1_Change();
     void HScroll2_Change();

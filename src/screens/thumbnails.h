@@ -10,7 +10,7 @@
 // drawn, scaled down as it is read, and kept for the rest of the run. A file that cannot be read
 // (or would cost too much) shows a plain placeholder.
 class ThumbnailDelegate : public QStyledItemDelegate {
-  public:
+public:
     // The side of the square a thumbnail fits into, in logical pixels.
     static constexpr int kSide = 24;
     // Items carry the full path of their picture under this role.
@@ -27,10 +27,10 @@ class ThumbnailDelegate : public QStyledItemDelegate {
     // cannot be read within the caps of the game's picture loader.
     static QImage readThumbnail(const QString& path, int sidePixels);
 
-  protected:
+protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
-  private:
+private:
     QIcon thumbnailFor(const QString& path, qreal devicePixelRatio) const;
     QIcon placeholder(qreal devicePixelRatio) const;
 

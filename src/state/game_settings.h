@@ -5,23 +5,23 @@
 // The eight values that shape every round. The defaults are those of a fresh "Pimo.txt":
 // 1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,2,5
 struct GameSettings {
-    qint16 CountMode = 1;           // see CountWay below
-    bool ClickToCount = false;      // true: a click counts; false: the pointer touching counts
-    bool MixedCharacters = false;   // true: the characters of a round are different pictures
+    qint16 CountMode = 1;          // see CountWay below
+    bool ClickToCount = false;     // true: a click counts; false: the pointer touching counts
+    bool MixedCharacters = false;  // true: the characters of a round are different pictures
     bool AskHowManyPeople = false;  // true: "ぜんぶでなんにんかな"; false: "ぜんぶでいくつかな"
-    bool HideCursor = false;        // true: no mouse pointer on the game screen
-    qint16 BlinkTime = 15;          // tenths of a second a character stays in one place
-    qint16 MinCount = 2;            // fewest characters in a round
-    qint16 MaxCount = 5;            // most characters in a round
+    bool HideCursor = false;  // true: no mouse pointer on the game screen
+    qint16 BlinkTime = 15;    // tenths of a second a character stays in one place
+    qint16 MinCount = 2;      // fewest characters in a round
+    qint16 MaxCount = 5;      // most characters in a round
 
     bool operator==(const GameSettings&) const = default;
 };
 
 // The five counting ways, as the settings screen names them.
 namespace CountWay {
-constexpr qint16 AnyOrder = 0;          // "どこからでもＯＫ"
-constexpr qint16 FromLeft = 1;          // "左から順に（誤訂正無し）": other touches ignored
-constexpr qint16 FromLeftCorrected = 2; // "左から順に（誤訂正有り）": a wrong touch restarts
+constexpr qint16 AnyOrder = 0;  // "どこからでもＯＫ"
+constexpr qint16 FromLeft = 1;  // "左から順に（誤訂正無し）": other touches ignored
+constexpr qint16 FromLeftCorrected = 2;  // "左から順に（誤訂正有り）": a wrong touch restarts
 constexpr qint16 FromLeftBlinking = 3;  // "左から順に（数字点滅）": numerals shown briefly
 constexpr qint16 NoCounting = 4;        // "かぞえ無し"
 }  // namespace CountWay

@@ -27,7 +27,8 @@ std::optional<GameSettings> parseSettingsFile(const QByteArray& bytes);
 GameSettings clampedToRanges(GameSettings settings);
 
 // Writes "Pimo.txt" in `dataFolder` atomically. false (and `error`) when it cannot be written.
-bool SaveSettings(const QString& dataFolder, const GameSettings& settings, QString* error = nullptr);
+bool SaveSettings(const QString& dataFolder, const GameSettings& settings,
+                  QString* error = nullptr);
 
 // The start-up reader. Reads "Pimo.txt"; when it is missing or malformed, writes the defaults and
 // plays with them. Values out of range are brought into range in memory; the file stays as it is.

@@ -41,7 +41,7 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 // and spaces inside belong to it); any other value ends at a comma or a line end (CR LF, LF or
 // CR alone), without the spaces before that end.
 class ValueReader {
-  public:
+public:
     enum class Ending { Comma, LineEnd, EndOfText };
     struct Value {
         QString text;
@@ -57,7 +57,7 @@ class ValueReader {
     // True when nothing but spaces and line ends is left.
     bool onlyBlankLeft() const;
 
-  private:
+private:
     QStringView m_text;
     qsizetype m_pos = 0;
 };

@@ -15,8 +15,8 @@
 class QtCharacterPictures : public CharacterPictures {
 public:
     static constexpr qint64 kMaxFileBytes = 32 * 1024 * 1024;
-    static constexpr int kMaxSide = 4096;             // pixels, either way
-    static constexpr int kMaxDecodedMegabytes = 64;   // what one decoded picture may cost
+    static constexpr int kMaxSide = 4096;            // pixels, either way
+    static constexpr int kMaxDecodedMegabytes = 64;  // what one decoded picture may cost
 
     void load(int index, const QString& path) override;
     const QImage& picture(int index) const { return m_pictures.at(index); }

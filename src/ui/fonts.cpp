@@ -7,27 +7,28 @@ namespace {
 QString firstInstalled(const QStringList& wanted) {
     const QStringList families = QFontDatabase::families(QFontDatabase::Japanese);
     for (const QString& name : wanted) {
-        if (families.contains(name, Qt::CaseInsensitive)) return name;
+        if (families.contains(name, Qt::CaseInsensitive))
+            return name;
     }
     return wanted.last();
 }
 }  // namespace
 
 QString gameScreenFontFamily() {
-    static const QString family = firstInstalled(
-        {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
-         QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
-         QStringLiteral("Hiragino Sans"), QStringLiteral("Yu Gothic"), QStringLiteral("IPAGothic"),
-         QStringLiteral("Noto Sans CJK JP")});
+    static const QString family =
+        firstInstalled({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
+                        QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
+                        QStringLiteral("Hiragino Sans"), QStringLiteral("Yu Gothic"),
+                        QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
     return family;
 }
 
 QString screensFontFamily() {
-    static const QString family = firstInstalled(
-        {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-         QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
-         QStringLiteral("Hiragino Sans"), QStringLiteral("Yu Gothic"), QStringLiteral("IPAPGothic"),
-         QStringLiteral("Noto Sans CJK JP")});
+    static const QString family =
+        firstInstalled({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                        QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
+                        QStringLiteral("Hiragino Sans"), QStringLiteral("Yu Gothic"),
+                        QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
     return family;
 }
 

@@ -35,9 +35,7 @@ void drawPlaceholder(QPainter& painter, const QRectF& rect) {
 }  // namespace
 
 GameWindow::GameWindow(GameScreen& game, const QtCharacterPictures& pictures)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
-      m_game(game),
-      m_pictures(pictures) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_game(game), m_pictures(pictures) {
     setWindowTitle(QStringLiteral("かぞえましょう"));
     setWindowIcon(gameIcon());
     setMouseTracking(true);  // a touch is the pointer moving over a character
@@ -52,7 +50,8 @@ GameWindow::GameWindow(GameScreen& game, const QtCharacterPictures& pictures)
     // (a button there, or a click on the game behind them); not when the user returns from
     // another program.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* now) {
-        if (now != nullptr && now == windowHandle()) activateFromOurScreen();
+        if (now != nullptr && now == windowHandle())
+            activateFromOurScreen();
     });
 }
 
@@ -77,7 +76,8 @@ void GameWindow::comeBack() {
 }
 
 void GameWindow::activateFromOurScreen() {
-    if (!m_awayInOurScreen) return;
+    if (!m_awayInOurScreen)
+        return;
     m_awayInOurScreen = false;
     m_game.Form_Activate();
 }
@@ -87,8 +87,10 @@ void GameWindow::dropInputQueuedDuringWaits(TimerService& timers) {
     timers.fired = [this, step](int id) {
         QElapsedTimer took;
         took.start();
-        if (step) step(id);
-        if (took.elapsed() > kBlockingStepMs) m_sinceBlockingStep.start();
+        if (step)
+            step(id);
+        if (took.elapsed() > kBlockingStepMs)
+            m_sinceBlockingStep.start();
     };
 }
 
@@ -98,7 +100,8 @@ bool GameWindow::inputHeld() const {
 
 void GameWindow::updatePointer() {
     const bool hidden = m_game.model().PointerHidden;
-    if (hidden == m_pointerHidden) return;
+    if (hidden == m_pointerHidden)
+        return;
     m_pointerHidden = hidden;
     if (!hidden) {
         unsetCursor();
@@ -125,7 +128,8 @@ void GameWindow::paintEvent(QPaintEvent*) {
         painter.drawRect(tray.adjusted(0.5, 0.5, -0.5, -0.5));
     }
     for (int i = GameScreenModel::kPlaces - 1; i >= 0; --i) {
-        if (!model.Image1[i].Visible) continue;
+        if (!model.Image1[i].Visible)
+            continue;
         const QRectF place = m_twips.toPixels(model.Image1[i]);
         const QImage& picture = m_pictures.picture(i);
         if (picture.isNull()) {
@@ -197,22 +201,26 @@ void GameWindow::drawLabel(QPainter& painter, const LabelControl& label,
 }
 
 void GameWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (inputHeld()) return;
+    if (inputHeld())
+        return;
     const QPointF p = event->position();
     m_game.pointerMoved(m_twips.fromPixels(p.x()), m_twips.fromPixels(p.y()));
 }
 
 void GameWindow::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) pointerPressed(event->position());
+    if (event->button() == Qt::LeftButton)
+        pointerPressed(event->position());
 }
 
 // A quick second click is still a click for a child.
 void GameWindow::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) pointerPressed(event->position());
+    if (event->button() == Qt::LeftButton)
+        pointerPressed(event->position());
 }
 
 void GameWindow::pointerPressed(const QPointF& position) {
-    if (inputHeld()) return;
+    if (inputHeld())
+        return;
     const auto x = m_twips.fromPixels(position.x());
     const auto y = m_twips.fromPixels(position.y());
     // A finger that taps without sliding is over the character too: the touch comes before the
@@ -222,7 +230,8 @@ void GameWindow::pointerPressed(const QPointF& position) {
 }
 
 void GameWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->isAutoRepeat()) return;
+    if (event->isAutoRepeat())
+        return;
     switch (event->key()) {
         case Qt::Key_Escape:
             m_game.Form_KeyDown(GameKey::Escape);
@@ -235,7 +244,8 @@ void GameWindow::keyPressEvent(QKeyEvent* event) {
             break;
         default:
             // Letters and digits carry their own key codes; every other key does nothing.
-            if (event->key() >= Qt::Key_0 && event->key() <= Qt::Key_Z) m_game.Form_KeyDown(event->key());
+            if (event->key() >= Qt::Key_0 && event->key() <= Qt::Key_Z)
+                m_game.Form_KeyDown(event->key());
             break;
     }
 }

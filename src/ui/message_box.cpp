@@ -18,4 +18,6 @@ void showWarning(QWidget* parent, const QString& text, const QString& title) {
     box.exec();
 }
 
-void setWarningHandlerForTests(WarningHandler handler) { handlerForTests() = std::move(handler); }
+void setWarningHandlerForTests(WarningHandler handler) {
+    handlerForTests() = std::move(handler);
+}

@@ -113,7 +113,7 @@ WaveClip readWaveFile(const QString& path) {
 // Lives in the player's own thread: opens a stream on the audio server for each sound and keeps
 // it fed. Its event loop never waits for the game's thread.
 class SoundOutput : public QObject {
-  public:
+public:
     explicit SoundOutput(std::shared_ptr<std::atomic<int>> failedSerial)
         : m_failedSerial(std::move(failedSerial)), m_feedTimer(new QTimer(this)) {
         m_feedTimer->setInterval(kFeedIntervalMs);
@@ -153,7 +153,7 @@ class SoundOutput : public QObject {
         m_samples.clear();
     }
 
-  private:
+private:
     void feed() {
         if (!m_device)
             return;

@@ -39,7 +39,7 @@ WaveClip readWaveFile(const QString& path);
 // ever playing. The samples are handed to a thread of their own that feeds the audio server, so
 // a sound goes on while the game's thread blocks in waitForSound().
 class QtSoundPlayer : public SoundPlayer {
-  public:
+public:
     // Reads the game's sounds from the current folder now, so that a touch is heard at once;
     // other files are read when first played.
     QtSoundPlayer();
@@ -55,7 +55,7 @@ class QtSoundPlayer : public SoundPlayer {
     // The eighteen sound files the game plays.
     static const QStringList& gameSounds();
 
-  private:
+private:
     struct CachedClip {
         WaveClip clip;
         QDateTime modified;

@@ -29,7 +29,7 @@ const QByteArray kQuickRounds = "1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,2,3\r\n";
 class PlayingTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init() {
         if (!m_screen.isUp())
             QSKIP("needs Xvfb and xdotool");
@@ -75,7 +75,7 @@ class PlayingTest : public QObject {
         QCOMPARE(game.exitCode(), 0);
     }
 
-  private:
+private:
     QImage shot() { return m_last = m_screen.screenshot(); }
     QRect tray() { return boxOf(shot(), kTrayYellow, QRect(0, 0, kWidth, kHeight / 3)); }
     bool markShows() {

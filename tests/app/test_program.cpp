@@ -15,7 +15,6 @@ namespace {
 const QByteArray kTinyGif = QByteArray::fromHex(
     "474946383961010001008000000000ffffff21f90401000000002c00000000010001000002024401003b");
 
-
 QByteArray cp932(const QString& text) {
     QStringEncoder encoder("windows-31j");
     return encoder.encode(text);
@@ -25,7 +24,7 @@ QByteArray cp932(const QString& text) {
 class ProgramTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init() {
         if (!m_screen.isUp())
             QSKIP("needs Xvfb and xdotool");
@@ -78,7 +77,7 @@ class ProgramTest : public QObject {
                  QStringList{QStringLiteral("notes.txt")});
     }
 
-  private:
+private:
     VirtualScreen m_screen;
 };
 

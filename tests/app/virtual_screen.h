@@ -8,7 +8,7 @@
 // A private X server (Xvfb) for tests that run the real program and drive it with real pointer
 // and key events through xdotool, as a person at the screen would.
 class VirtualScreen {
-  public:
+public:
     VirtualScreen(int width = 1024, int height = 768);
     ~VirtualScreen();
     VirtualScreen(const VirtualScreen&) = delete;
@@ -31,7 +31,7 @@ class VirtualScreen {
     // What the screen shows now.
     QImage screenshot() const;
 
-  private:
+private:
     QProcess m_server;
     QString m_display;
 };

@@ -31,7 +31,7 @@ QByteArray contents(const QString& path) {
 class TestCharacters : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase() {
         QVERIFY2(!qEnvironmentVariableIsEmpty("KAZOE_SOURCE_DIR"), "KAZOE_SOURCE_DIR is not set");
         QVERIFY2(dataDir().exists(), qPrintable(dataDir().path()));

@@ -70,7 +70,7 @@ GameView readGameView(const QImage& screenshot);
 // One run of the program on a virtual screen. Ends the program when it goes (Esc first, then
 // kill), and keeps its standard error for messages.
 class GameRun {
-  public:
+public:
     explicit GameRun(const VirtualScreen& screen) : m_screen(screen) {}
     ~GameRun();
     GameRun(const GameRun&) = delete;
@@ -111,7 +111,7 @@ class GameRun {
     }
     int exitCode() const { return m_process.exitCode(); }
 
-  private:
+private:
     const VirtualScreen& m_screen;
     QProcess m_process;
     QString m_window;
@@ -125,7 +125,7 @@ class GameRun {
 // worked, `error()` why not. KAZOE_FAULTS_NO_MOUNT=1 in the environment refuses to mount, to
 // try the fallbacks on a machine that could mount.
 class TmpfsMount {
-  public:
+public:
     TmpfsMount(const QString& folder, qint64 sizeBytes);
     ~TmpfsMount();
     TmpfsMount(const TmpfsMount&) = delete;
@@ -137,7 +137,7 @@ class TmpfsMount {
     // Fills the rest of the file system with a file named `name`; true when it is full.
     bool fill(const QString& name);
 
-  private:
+private:
     QString m_folder;
     bool m_mounted = false;
     QString m_error;

@@ -43,7 +43,7 @@ QByteArray allSelected(const QStringList& pictures) {
 class FaultsInDataFiles : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase() {
         if (!m_screen.isUp())
             QSKIP("needs Xvfb and xdotool");
@@ -253,7 +253,7 @@ class FaultsInDataFiles : public QObject {
         QVERIFY(again.quit());
     }
 
-  private:
+private:
     // 100 MB of random bytes, made once and linked into each folder that needs it.
     QString garbageFile() {
         const QString path = m_garbage.filePath(QStringLiteral("garbage.bin"));

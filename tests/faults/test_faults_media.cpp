@@ -103,7 +103,7 @@ constexpr int kPlaceholderPixels = 2000;  // a placeholder cell holds well over 
 class FaultsInPicturesAndSounds : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase() {
         if (!m_screen.isUp())
             QSKIP("needs Xvfb and xdotool");
@@ -229,7 +229,7 @@ class FaultsInPicturesAndSounds : public QObject {
         QVERIFY(game.quit());
     }
 
-  private:
+private:
     VirtualScreen m_screen;
     QTemporaryDir m_sounds;
 };

@@ -95,7 +95,7 @@ struct Aim {
 class LeakCheck : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase() {
         if (!m_screen.isUp())
             QSKIP("needs Xvfb and xdotool");
@@ -232,7 +232,7 @@ class LeakCheck : public QObject {
                  qPrintable(report.right(4000)));
     }
 
-  private:
+private:
     VirtualScreen m_screen;
 };
 

@@ -75,7 +75,7 @@ struct Snapshot {
 
 // One settings combination played on one game screen.
 class Session {
-  public:
+public:
     Session(const Combination& combination, std::mt19937& rng, MonkeyFigures& figures,
             const QString& where, const std::function<void(GameRig&, qint64)>& afterEvent)
         : m_combination(combination),
@@ -114,7 +114,7 @@ class Session {
         m_figures.simulatedMs += m_rig->clock.now - startMs;
     }
 
-  private:
+private:
     // --- The monkey's choices -------------------------------------------------------------------
     double unit() { return std::uniform_real_distribution<double>(0.0, 1.0)(m_rng); }
     bool chance(double p) { return unit() < p; }

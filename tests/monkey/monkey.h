@@ -26,7 +26,7 @@ struct MonkeyFigures {
 };
 
 class Monkey {
-  public:
+public:
     explicit Monkey(quint32 seed) : m_seed(seed) {}
 
     // Plays until at least `rounds` rounds have been finished, spread evenly over every
@@ -41,7 +41,7 @@ class Monkey {
     // monkey itself break the game there behind its back and expect it to notice.
     std::function<void(GameRig& rig, qint64 event)> afterEvent;
 
-  private:
+private:
     quint32 m_seed;
     MonkeyFigures m_figures;
 };

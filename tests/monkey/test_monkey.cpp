@@ -17,15 +17,15 @@
 
 class MonkeyTest : public QObject {
     Q_OBJECT
-  public:
+public:
     MonkeyTest(int rounds, quint32 seed) : m_rounds(rounds), m_seed(seed) {}
 
-  private slots:
+private slots:
     void playsEveryCombination();
     void noticesABrokenGame_data();
     void noticesABrokenGame();
 
-  private:
+private:
     int m_rounds;
     quint32 m_seed;
 };

@@ -32,7 +32,7 @@ inline QString fullWidthDigits(int value) {
 
 // Collects the message boxes the screen shows instead of opening them.
 class WarningRecorder {
-  public:
+public:
     WarningRecorder() {
         setWarningHandlerForTests([this](const QString& text, const QString& title) {
             messages.append({text, title});
@@ -49,7 +49,7 @@ class WarningRecorder {
 // full disk makes it fail, whoever runs the test (even an administrator, whom a read-only folder
 // would not stop).
 class FailingWrites {
-  public:
+public:
     FailingWrites() {
 #if defined(Q_OS_UNIX)
         std::signal(SIGXFSZ, SIG_IGN);
@@ -67,7 +67,7 @@ class FailingWrites {
     FailingWrites(const FailingWrites&) = delete;
     FailingWrites& operator=(const FailingWrites&) = delete;
 
-  private:
+private:
 #if defined(Q_OS_UNIX)
     rlimit m_old{};
 #endif

@@ -39,7 +39,8 @@ struct Rig {
         }
         for (int i : selected)
             state.SelectedFiles.append(state.CharacterFiles.at(i));
-        writeFile(selectionPath(), selectionFileContents(state.CharacterFiles, state.SelectedFiles));
+        writeFile(selectionPath(),
+                  selectionFileContents(state.CharacterFiles, state.SelectedFiles));
         screen = std::make_unique<SelectionScreen>(state, [this] { ++returns; });
         if (openNow)
             screen->open();
@@ -81,7 +82,7 @@ constexpr int kUnmarkAll = -2;  // "全解除"
 class TestSelectionScreen : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void opensWithTheSelectionMarked_data();
     void opensWithTheSelectionMarked();
     void clickAndSpaceToggleOneEntry();

@@ -75,7 +75,7 @@ struct Rig {
 class TestSettingsScreen : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void loadsTheStoredSettings_data();
     void loadsTheStoredSettings();
     void optionGroupsAreIndependent();

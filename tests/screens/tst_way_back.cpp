@@ -18,7 +18,8 @@ namespace {
 template <typename T>
 T* control(QWidget& screen, const QString& name) {
     T* found = screen.findChild<T*>(name);
-    if (found == nullptr) qFatal("no control %s", qPrintable(name));
+    if (found == nullptr)
+        qFatal("no control %s", qPrintable(name));
     return found;
 }
 

@@ -24,7 +24,7 @@ QString script() {
 
 class TestGameSounds : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void eachSound_data();
     void eachSound();
     void scriptDocumentsEverySound();

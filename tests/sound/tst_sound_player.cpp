@@ -42,7 +42,7 @@ qint64 msUntilSilent(const SoundPlayer& player, const QElapsedTimer& clock) {
 // Records the null sink's monitor as 16-bit mono samples, on a thread of its own so that the
 // recording goes on while the test blocks.
 class Recorder {
-  public:
+public:
     ~Recorder() {
         m_stop = true;
         if (m_thread.joinable())
@@ -93,7 +93,7 @@ class Recorder {
         return m_samples;
     }
 
-  private:
+private:
     std::thread m_thread;
     std::atomic<bool> m_stop = false;
     std::mutex m_mutex;
@@ -120,7 +120,7 @@ int audibleMs(const QByteArray& raw) {
 
 class TestSoundPlayer : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init();
     void cleanup();
 
@@ -135,7 +135,7 @@ class TestSoundPlayer : public QObject {
     void waitForSoundBlocksUntilTheEnd();
     void withoutAudioServer();
 
-  private:
+private:
     bool haveServer() const { return !QMediaDevices::audioOutputs().isEmpty(); }
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_previousDir;

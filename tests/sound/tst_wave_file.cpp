@@ -10,7 +10,7 @@ using namespace wave;
 
 class TestWaveFile : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void parse_data();
     void parse();
 };

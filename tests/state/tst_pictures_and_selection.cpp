@@ -12,7 +12,7 @@ using OptionalNames = std::optional<QStringList>;
 
 class PicturesAndSelectionTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void dataFolderFromTheCommandLine_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("folder");

@@ -23,12 +23,11 @@ GameSettings make(qint16 mode, bool click, bool mixed, bool people, bool hide, q
     return {mode, click, mixed, people, hide, blink, minCount, maxCount};
 }
 
-
 }  // namespace
 
 class SettingsFileTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void writesTheLineByteForByte_data() {
         QTest::addColumn<GameSettings>("settings");
         QTest::addColumn<QByteArray>("bytes");

@@ -9,7 +9,7 @@
 
 class StartUpTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     // Pictures are looked for before anything is written, so a folder without any is untouched.
     void folderWithoutPicturesIsLeftAlone() {
         QTemporaryDir dir;

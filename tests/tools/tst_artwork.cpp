@@ -274,7 +274,7 @@ class ArtworkTest : public QObject {
         }
     }
 
-  private slots:
+private slots:
     void initTestCase() { initEmbeddedPictures(); }
 
     // A card is a fixed-layout 24-bit bitmap: five colours, a white margin, two grey lines, a

@@ -48,7 +48,7 @@ int differences(const QImage& frame, const QImage& reference, const QRect& area,
 class DrawingTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void messagesShowAsDrawnDirectly_data() {
         QTest::addColumn<QSize>("screen");
         QTest::newRow("1920 x 1080") << QSize(1920, 1080);

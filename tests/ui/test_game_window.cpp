@@ -53,8 +53,8 @@ private slots:
         m_shared.SelectedFiles = m_shared.CharacterFiles;
         m_shared.Settings.MinCount = 2;
         m_shared.Settings.MaxCount = 2;
-        m_game = std::make_unique<GameScreen>(m_shared, m_timers, m_sound, m_random, m_pictures,
-                                              m_host);
+        m_game =
+            std::make_unique<GameScreen>(m_shared, m_timers, m_sound, m_random, m_pictures, m_host);
         m_window = std::make_unique<GameWindow>(*m_game, m_pictures);
         m_window->start();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -108,7 +108,8 @@ private slots:
         QTest::keyClick(m_window.get(), Qt::Key_Escape);
         QCOMPARE(m_host.ended, 1);
         // After a stop nothing of the round moves any more.
-        for (int id = 1; id <= 9; ++id) QVERIFY(!m_game->timerEnabled(id));
+        for (int id = 1; id <= 9; ++id)
+            QVERIFY(!m_game->timerEnabled(id));
     }
 
     // Coming back from an adult screen starts a fresh round; the first activation is start-up's.
@@ -148,14 +149,16 @@ private slots:
     void unreadablePictureGetsAPlaceholder() {
         QVERIFY(QtCharacterPictures::read(QStringLiteral(KAZOE_SOURCE_DIR "/README.md")).isNull());
         QVERIFY(QtCharacterPictures::read(QStringLiteral("/no/such/picture.gif")).isNull());
-        QVERIFY(!QtCharacterPictures::read(QStringLiteral(KAZOE_SOURCE_DIR "/data/ねこ.gif")).isNull());
+        QVERIFY(
+            !QtCharacterPictures::read(QStringLiteral(KAZOE_SOURCE_DIR "/data/ねこ.gif")).isNull());
 
         // A picture that claims 20000 x 20000 pixels is refused before it is decoded.
         QTemporaryDir folder;
         const QString huge = folder.filePath(QStringLiteral("huge.gif"));
         QFile file(huge);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray::fromHex("474946383961204e204e800000000000ffffff2c00000000204e204e0000"));
+        file.write(
+            QByteArray::fromHex("474946383961204e204e800000000000ffffff2c00000000204e204e0000"));
         file.close();
         QElapsedTimer took;
         took.start();
