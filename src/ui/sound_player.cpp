@@ -121,7 +121,19 @@ public:
         QObject::connect(m_feedTimer, &QTimer::timeout, this, [this] { feed(); });
     }
 
+    // Qt's audio sink runs a nested event loop while it is destroyed, which can deliver sounds
+    // still queued for this object in the middle of its destruction: from here on they find it
+    // closed. Without this the program could crash as it ends with a sound on its way.
+    ~SoundOutput() override {
+        m_closing = true;
+        m_feedTimer->stop();
+        delete m_sink;
+        m_sink = nullptr;
+    }
+
     void start(const WaveClip& clip, int serial) {
+        if (m_closing)
+            return;
         stop();
         if (m_sink && m_sink->format() != clip.format) {
             delete m_sink;
@@ -146,6 +158,8 @@ public:
 
     // Cuts the stream off at once (the sink drops what it still holds).
     void stop() {
+        if (m_closing)
+            return;
         m_feedTimer->stop();
         if (m_sink)
             m_sink->stop();
@@ -181,6 +195,7 @@ private:
     }
 
     std::shared_ptr<std::atomic<int>> m_failedSerial;
+    bool m_closing = false;
     QTimer* m_feedTimer;
     QAudioSink* m_sink = nullptr;
     QIODevice* m_device = nullptr;
