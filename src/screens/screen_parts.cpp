@@ -1,5 +1,7 @@
 #include "screens/screen_parts.h"
 
+#include <QCloseEvent>
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -102,6 +104,44 @@ void centreOnScreen(QWidget* window) {
     const QRect area = screen->geometry();
     window->move(area.left() + (area.width() - window->width()) / 2,
                  area.top() + (area.height() - window->height()) / 2);
+}
+
+AdultScreen::AdultScreen(const QString& name, const QString& title, int widthTwips, int heightTwips,
+                         std::function<void()> returnToGame, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      m_returnToGame(std::move(returnToGame)) {
+    setObjectName(name);
+    setWindowTitle(title);
+    setFont(windowFont());
+    setFixedSize(toPixels(0, 0, widthTwips, heightTwips).size());
+}
+
+void AdultScreen::open() {
+    Form_Activate();
+    if (!m_placed) {
+        centreOnScreen(this);
+        m_placed = true;
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void AdultScreen::returnToGame() const {
+    if (m_returnToGame)
+        m_returnToGame();
+}
+
+void AdultScreen::closeEvent(QCloseEvent* event) {
+    // The screen has no close box; a close request from the desktop (Alt+F4) leaves it the way
+    // "キャンセル" does, and the window stays, as the game expects. A close by the program
+    // itself, as it ends, is let through.
+    if (event->spontaneous()) {
+        event->ignore();
+        Command2_Click();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 FrameRectangle::FrameRectangle(QWidget* parent) : QWidget(parent) {

@@ -8,8 +8,11 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 #include "ui/twips.h"
 
+class QCloseEvent;
 class QKeyEvent;
 class QPaintEvent;
 
@@ -42,6 +45,30 @@ void fitCaption(QWidget* control, int roomLeft, int roomRight, Anchor anchor);
 
 // Centres a window on the primary screen.
 void centreOnScreen(QWidget* window);
+
+// What the two adult screens share as windows: no border or title bar, their design size, the
+// window font, centred when first opened, never closed from the desktop, and the way back to the
+// game, which comes to the front and starts a fresh round.
+class AdultScreen : public QWidget {
+public:
+    // Loads the screen from the game's values, shows it (centred the first time) and brings it
+    // to the front.
+    void open();
+    // Loads the controls from the game's values; runs each time the screen is opened.
+    virtual void Form_Activate() = 0;
+
+protected:
+    AdultScreen(const QString& name, const QString& title, int widthTwips, int heightTwips,
+                std::function<void()> returnToGame, QWidget* parent);
+    void returnToGame() const;
+    // "キャンセル": back to the game, nothing kept.
+    virtual void Command2_Click() = 0;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::function<void()> m_returnToGame;
+    bool m_placed = false;
+};
 
 // `Shape1`: the window's own frame, a one-pixel rectangle in the text colour, no fill. It lies
 // beneath every other control and never takes the mouse.

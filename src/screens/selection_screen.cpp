@@ -1,6 +1,5 @@
 #include "screens/selection_screen.h"
 
-#include <QCloseEvent>
 #include <QItemSelection>
 #include <QLabel>
 #include <QListWidget>
@@ -15,13 +14,9 @@ using namespace ScreenParts;
 
 SelectionScreen::SelectionScreen(SharedState& state, std::function<void()> returnToGame,
                                  QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      m_state(state),
-      m_returnToGame(std::move(returnToGame)) {
-    setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("Form3"));
-    setFont(windowFont());
-    setFixedSize(toPixels(0, 0, 5325, 5910).size());
+    : AdultScreen(QStringLiteral("Form3"), QStringLiteral("Form3"), 5325, 5910,
+                  std::move(returnToGame), parent),
+      m_state(state) {
     buildControls();
 }
 
@@ -87,17 +82,6 @@ void SelectionScreen::buildControls() {
     m_list->setFocus();
 }
 
-void SelectionScreen::open() {
-    Form_Activate();
-    if (!m_placed) {
-        centreOnScreen(this);
-        m_placed = true;
-    }
-    show();
-    raise();
-    activateWindow();
-}
-
 void SelectionScreen::Form_Activate() {
     const QStringList& files = m_state.CharacterFiles;
     const int count = int(files.size());
@@ -156,13 +140,11 @@ void SelectionScreen::Command1_Click() {
         showWarning(this, QStringLiteral("キャラ選択を保存できませんでした！"),
                     QStringLiteral("キャラ選択の保存"));
     }
-    if (m_returnToGame)
-        m_returnToGame();
+    returnToGame();
 }
 
 void SelectionScreen::Command2_Click() {
-    if (m_returnToGame)
-        m_returnToGame();
+    returnToGame();
 }
 
 void SelectionScreen::Command3_Click() {
@@ -171,16 +153,4 @@ void SelectionScreen::Command3_Click() {
 
 void SelectionScreen::Command4_Click() {
     m_list->clearSelection();
-}
-
-void SelectionScreen::closeEvent(QCloseEvent* event) {
-    // The screen has no close box; a close request from the desktop (Alt+F4) leaves it the way
-    // "キャンセル" does, and the window stays, as the game expects. A close by the program
-    // itself, as it ends, is let through.
-    if (event->spontaneous()) {
-        event->ignore();
-        Command2_Click();
-        return;
-    }
-    QWidget::closeEvent(event);
 }

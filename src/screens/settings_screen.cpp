@@ -1,7 +1,6 @@
 #include "screens/settings_screen.h"
 
 #include <QButtonGroup>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -66,13 +65,9 @@ QLabel* makeValueBox(QGroupBox* frame, const char* name, int left, int top, int 
 
 SettingsScreen::SettingsScreen(SharedState& state, std::function<void()> returnToGame,
                                QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      m_state(state),
-      m_returnToGame(std::move(returnToGame)) {
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("カード選び"));
-    setFont(windowFont());
-    setFixedSize(toPixels(0, 0, 6255, 6570).size());
+    : AdultScreen(QStringLiteral("Form2"), QStringLiteral("カード選び"), 6255, 6570,
+                  std::move(returnToGame), parent),
+      m_state(state) {
     buildControls();
 }
 
@@ -209,17 +204,6 @@ void SettingsScreen::buildControls() {
     m_options[1]->setFocus();
 }
 
-void SettingsScreen::open() {
-    Form_Activate();
-    if (!m_placed) {
-        centreOnScreen(this);
-        m_placed = true;
-    }
-    show();
-    raise();
-    activateWindow();
-}
-
 void SettingsScreen::Form_Activate() {
     const GameSettings& s = m_state.Settings;
     EntryCountMode = s.CountMode;
@@ -292,13 +276,11 @@ void SettingsScreen::Command1_Click() {
         return;
     }
     ApplySettings();
-    if (m_returnToGame)
-        m_returnToGame();
+    returnToGame();
 }
 
 void SettingsScreen::Command2_Click() {
-    if (m_returnToGame)
-        m_returnToGame();
+    returnToGame();
 }
 
 void SettingsScreen::ApplySettings() {
@@ -336,16 +318,4 @@ void SettingsScreen::ApplySettings() {
         showWarning(this, QStringLiteral("設定を保存できませんでした！"),
                     QStringLiteral("設定の保存"));
     }
-}
-
-void SettingsScreen::closeEvent(QCloseEvent* event) {
-    // The screen has no close box; a close request from the desktop (Alt+F4) leaves it the way
-    // "キャンセル" does, and the window stays, as the game expects. A close by the program
-    // itself, as it ends, is let through.
-    if (event->spontaneous()) {
-        event->ignore();
-        Command2_Click();
-        return;
-    }
-    QWidget::closeEvent(event);
 }
