@@ -1,5 +1,7 @@
 #include "ui/sound_player.h"
 
+#include "game/game_screen.h"
+
 #include <QAudioSink>
 #include <QFile>
 #include <QFileInfo>
@@ -205,26 +207,15 @@ private:
 };
 
 const QStringList& QtSoundPlayer::gameSounds() {
-    static const QStringList names = {
-        QStringLiteral("1.wav"),
-        QStringLiteral("2.wav"),
-        QStringLiteral("3.wav"),
-        QStringLiteral("4.wav"),
-        QStringLiteral("5.wav"),
-        QStringLiteral("6.wav"),
-        QStringLiteral("7.wav"),
-        QStringLiteral("8.wav"),
-        QStringLiteral("9.wav"),
-        QStringLiteral("10.wav"),
-        QStringLiteral("ポコン.wav"),
-        QStringLiteral("ピコ.wav"),
-        QStringLiteral("かぞえよう.wav"),
-        QStringLiteral("いくつかな.wav"),
-        QStringLiteral("なんにんかな.wav"),
-        QStringLiteral("ピンポン.wav"),
-        QStringLiteral("ブー.wav"),
-        QStringLiteral("もういちど.wav"),
-    };
+    static const QStringList names = [] {
+        QStringList all;
+        for (int n = 1; n <= 10; ++n)
+            all.append(GameSound::number(n));
+        all << GameSound::Hop << GameSound::IntoRow << GameSound::LetsCount << GameSound::HowMany
+            << GameSound::HowManyPeople << GameSound::Right << GameSound::Wrong
+            << GameSound::OnceMore;
+        return all;
+    }();
     return names;
 }
 
