@@ -12,10 +12,14 @@ VirtualScreen::VirtualScreen(int width, int height) {
         return;
     }
     // -displayfd 1: the server picks a free display and writes its number to stdout.
-    m_server.start(QStringLiteral("Xvfb"),
-                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                    QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(width).arg(height),
-                    QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    // -noreset: by default the server starts itself afresh when its last client leaves, and a
+    // program started in that moment cannot connect; every test here starts programs one after
+    // another on the same screen.
+    m_server.start(
+        QStringLiteral("Xvfb"),
+        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+         QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(width).arg(height),
+         QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
     if (!m_server.waitForStarted(5000))
         return;
     QByteArray number;
@@ -79,6 +83,19 @@ QString VirtualScreen::waitForWindow(const QString& name, int timeoutMs) const {
         QThread::msleep(50);
     }
     return {};
+}
+
+bool VirtualScreen::movePointer(int x, int y) const {
+    QString place;
+    if (!xdotool({QStringLiteral("getmouselocation"), QStringLiteral("--shell")}, &place))
+        return false;
+    const QStringList lines = place.split(QLatin1Char('\n'));
+    if (lines.contains(QStringLiteral("X=%1").arg(x)) &&
+        lines.contains(QStringLiteral("Y=%1").arg(y))) {
+        return true;
+    }
+    return xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(x),
+                    QString::number(y)});
 }
 
 bool VirtualScreen::pressKey(const QString& windowId, const QString& key) const {

@@ -26,6 +26,9 @@ public:
     QString waitForWindow(const QString& name, int timeoutMs = 10000) const;
     // Runs xdotool with these arguments on this screen; true when it succeeded.
     bool xdotool(const QStringList& arguments, QString* output = nullptr) const;
+    // Moves the pointer to (x, y) and waits until it is there. (xdotool's --sync alone would
+    // wait for ever when the pointer is there already.)
+    bool movePointer(int x, int y) const;
     // Gives the window the keyboard and presses a key (xdotool key names: Escape, Return, h).
     bool pressKey(const QString& windowId, const QString& key) const;
     // What the screen shows now.

@@ -177,8 +177,8 @@ bool GameRun::start(const QString& dataFolder, const QString& workingFolder, int
                                           .arg(quintptr(this)));
     m_process.setStandardErrorFile(m_logPath);
     m_process.setStandardOutputFile(QProcess::nullDevice());
-    // Other tests start and stop X servers of their own at the same time, and now and then a
-    // connection to ours is refused at once: such a start is tried again.
+    // A connection to the X server refused at once is no fault of the game's: such a start is
+    // tried again.
     for (int attempt = 1; attempt <= 3; ++attempt) {
         QElapsedTimer clock;
         clock.start();
@@ -221,15 +221,12 @@ bool GameRun::clickAt(const QString& windowId, TwipsPoint place) {
     }
     if (x < 0 || y < 0)
         return false;
-    return m_screen.xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"),
-                             QString::number(x + place.x / kTwipsPerPixel),
-                             QString::number(y + place.y / kTwipsPerPixel), QStringLiteral("click"),
-                             QStringLiteral("1")});
+    return m_screen.movePointer(x + place.x / kTwipsPerPixel, y + place.y / kTwipsPerPixel) &&
+           m_screen.xdotool({QStringLiteral("click"), QStringLiteral("1")});
 }
 
 bool GameRun::movePointer(int x, int y) {
-    return m_screen.xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"),
-                             QString::number(x), QString::number(y)});
+    return m_screen.movePointer(x, y);
 }
 
 QString GameRun::openScreen(const QString& key, const QString& title, int timeoutMs) {
