@@ -39,10 +39,10 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     initEmbeddedPictures();
     QApplication::setApplicationName(QStringLiteral("kazoemashou"));
-    QApplication::setWindowIcon(gameIcon());
 
     std::optional<SharedState> data = LoadGameData(app.arguments().mid(1), warnOnStderr);
     if (!data) {
+        QApplication::setWindowIcon(gameIcon());
         showWarning(nullptr, kNoPicturesMessage, kGameTitle);
         return 1;
     }
@@ -75,6 +75,13 @@ int main(int argc, char* argv[]) {
         selection->open();
     };
 
+    // Every window's icon, for the task bar, and the sounds of the touches to come. Reading them
+    // took a few milliseconds of the wait for the first character (the icon most of them), so
+    // they come once that character is on the screen; its own hop sound is read as it plays.
+    window.afterFirstFrame([&sound] {
+        QApplication::setWindowIcon(gameIcon());
+        sound.readGameSounds();
+    });
     window.start();
     return QApplication::exec();
 }

@@ -7,7 +7,10 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
+
+#include <utility>
 
 #include "ui/embedded_pictures.h"
 #include "ui/fonts.h"
@@ -37,7 +40,6 @@ void drawPlaceholder(QPainter& painter, const QRectF& rect) {
 GameWindow::GameWindow(GameScreen& game, const QtCharacterPictures& pictures)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_game(game), m_pictures(pictures) {
     setWindowTitle(QStringLiteral("かぞえましょう"));
-    setWindowIcon(gameIcon());
     setMouseTracking(true);  // a touch is the pointer moving over a character
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(false);
@@ -151,6 +153,11 @@ void GameWindow::paintEvent(QPaintEvent*) {
     }
     drawLabel(painter, model.Label2, kMarkRed);
     drawLabel(painter, model.Label3, palette().color(QPalette::WindowText));
+
+    if (m_afterFirstFrame) {
+        // After this paint has reached the screen, not within it.
+        QTimer::singleShot(0, this, std::exchange(m_afterFirstFrame, nullptr));
+    }
 }
 
 // The message's large glyphs are drawn as outlines, anew at every frame: about 8 ms at

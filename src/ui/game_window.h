@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 #include "game/game_screen.h"
 #include "ui/character_pictures.h"
@@ -30,6 +31,9 @@ public:
     // A timer step that waited for its sound blocked the program; pointer events that queued up
     // meanwhile must be dropped, not handled late. Wraps the timer service's callback to notice.
     void dropInputQueuedDuringWaits(TimerService& timers);
+
+    // Work that can wait until the child sees the first frame: run once, just after it is drawn.
+    void afterFirstFrame(std::function<void()> work) { m_afterFirstFrame = std::move(work); }
 
     const Twips& twips() const { return m_twips; }
 
@@ -55,4 +59,5 @@ private:
     bool m_awayInOurScreen = false;
     bool m_pointerHidden = false;
     QElapsedTimer m_sinceBlockingStep;
+    std::function<void()> m_afterFirstFrame;
 };

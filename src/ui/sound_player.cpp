@@ -226,6 +226,9 @@ QtSoundPlayer::QtSoundPlayer()
     m_output->moveToThread(m_thread);
     QObject::connect(m_thread, &QThread::finished, m_output, &QObject::deleteLater);
     m_thread->start();
+}
+
+void QtSoundPlayer::readGameSounds() {
     for (const QString& name : gameSounds())
         clipFor(name);
 }

@@ -40,12 +40,14 @@ WaveClip readWaveFile(const QString& path);
 // a sound goes on while the game's thread blocks in waitForSound().
 class QtSoundPlayer : public SoundPlayer {
 public:
-    // Reads the game's sounds from the current folder now, so that a touch is heard at once;
-    // other files are read when first played.
+    // Files are read when first played, and again when they change on disk.
     QtSoundPlayer();
     ~QtSoundPlayer() override;
     QtSoundPlayer(const QtSoundPlayer&) = delete;
     QtSoundPlayer& operator=(const QtSoundPlayer&) = delete;
+
+    // Reads the game's sounds from the current folder now, so that a touch is heard at once.
+    void readGameSounds();
 
     void play(const QString& fileName) override;
     bool isPlaying() const override;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,6 +54,9 @@ private slots:
                  cp932(QStringLiteral(
                      "\"a.gif\",#TRUE#\r\n\"B.GIF\",#TRUE#\r\n\"ねこ.gif\",#TRUE#\r\n")));
 
+        // The icon for the task bar comes just after the first frame.
+        QTRY_VERIFY_WITH_TIMEOUT(windowIcon(window).contains("Icon (32 x 32)"), 5000);
+
         QVERIFY(m_screen.pressKey(window, QStringLiteral("Escape")));
         QVERIFY(game.waitForFinished(10000));
         QCOMPARE(game.exitStatus(), QProcess::NormalExit);
@@ -78,6 +82,18 @@ private slots:
     }
 
 private:
+    // The icon the window shows the desktop, as xprop prints it.
+    QByteArray windowIcon(const QString& window) const {
+        QProcess xprop;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), m_screen.display());
+        xprop.setProcessEnvironment(environment);
+        xprop.start(QStringLiteral("xprop"),
+                    {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_ICON")});
+        xprop.waitForFinished(5000);
+        return xprop.readAllStandardOutput();
+    }
+
     VirtualScreen m_screen;
 };
 

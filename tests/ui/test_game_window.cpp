@@ -145,6 +145,21 @@ private slots:
         QVERIFY(QDir::setCurrent(here));
     }
 
+    // Work put off until the first frame runs once that frame is drawn, and never again.
+    void workPutOffUntilTheFirstFrameRunsOnce() {
+        m_window.reset();
+        m_window = std::make_unique<GameWindow>(*m_game, m_pictures);
+        int runs = 0;
+        m_window->afterFirstFrame([&runs] { ++runs; });
+        m_window->start();
+        QCOMPARE(runs, 0);
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QTRY_COMPARE(runs, 1);
+        m_window->repaint();
+        QTest::qWait(50);
+        QCOMPARE(runs, 1);
+    }
+
     // A picture that cannot be read leaves a placeholder, and the round goes on.
     void unreadablePictureGetsAPlaceholder() {
         QVERIFY(QtCharacterPictures::read(QStringLiteral(KAZOE_SOURCE_DIR "/README.md")).isNull());
