@@ -83,13 +83,12 @@ QString whyMissed(const QString& measure) {
             "The game does more than the floor before its first frame, and each of these is "
             "the game's behaviour: it loads Qt Multimedia and the PulseAudio client (a dozen "
             "more shared libraries), lists the pictures and reads \"Pimo.txt\" and "
-            "\"Fname.txt\", reads its eighteen sounds so that a touch is heard at once, asks "
-            "the audio server whether there is an output, and starts the first hop sound with "
-            "the first character, whose picture it reads from disk. Timed one by one they come "
-            "to 5 to 10 ms beyond Qt's own start, which both programs share; the rest is the "
-            "larger program loading on two busy cores. Putting the sounds or the audio "
-            "connection after the first frame would delay the first hop sound and the first "
-            "spoken number instead, so they stay.");
+            "\"Fname.txt\", makes its sound thread, and reads the first character's picture "
+            "from disk. The window icon, the sounds of later touches and the first hop sound "
+            "already wait until the first frame is on the screen; what is left comes to a few "
+            "milliseconds beyond Qt's own start, which both programs share, and the larger "
+            "program loading on two busy cores, where the X server, the audio server and the "
+            "probe's screen grabs run too.");
     if (measure.startsWith(QStringLiteral("Drawing")))
         return QStringLiteral(
             "Most of a full frame is filling the whole screen white and scaling thirty pictures "

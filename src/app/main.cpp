@@ -2,6 +2,7 @@
 // event loop. Everything it wires is described where it is defined.
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <functional>
@@ -20,6 +21,9 @@
 #include "ui/sound_player.h"
 
 namespace {
+// Should the first frame be slow to come, the first hop sound is heard after this long anyway.
+constexpr int kLongestHoldMs = 300;
+
 // What the game screen's keys ask of the program.
 class ProgramHost : public GameHost {
 public:
@@ -79,9 +83,14 @@ int main(int argc, char* argv[]) {
     // took a few milliseconds of the wait for the first character (the icon most of them), so
     // they come once that character is on the screen; its own hop sound is read as it plays.
     window.afterFirstFrame([&sound] {
+        sound.releaseHeldSounds();
         QApplication::setWindowIcon(gameIcon());
         sound.readGameSounds();
     });
+    // The first hop sound waits for the first frame too: opening the stream to the audio server
+    // slowed that frame down. It never waits longer than a moment.
+    sound.holdSounds();
+    QTimer::singleShot(kLongestHoldMs, &window, [&sound] { sound.releaseHeldSounds(); });
     window.start();
     return QApplication::exec();
 }

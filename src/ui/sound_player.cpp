@@ -265,19 +265,41 @@ const WaveClip* QtSoundPlayer::clipFor(const QString& fileName) {
 void QtSoundPlayer::play(const QString& fileName) {
     ++m_serial;
     m_lengthNs = 0;
+    m_held.reset();
     const WaveClip* clip = clipFor(fileName);
-    SoundOutput* output = m_output;
-    if (!clip || QMediaDevices::audioOutputs().isEmpty()) {
+    if (!clip) {
+        SoundOutput* output = m_output;
         QMetaObject::invokeMethod(
             output, [output] { output->stop(); }, Qt::QueuedConnection);
         return;
     }
-    const WaveClip copy = *clip;  // shares the samples, no copying
-    const int serial = m_serial;
-    QMetaObject::invokeMethod(
-        output, [output, copy, serial] { output->start(copy, serial); }, Qt::QueuedConnection);
+    if (m_holding) {
+        m_held.emplace(*clip, m_serial);  // shares the samples, no copying
+    } else {
+        startOnOutput(*clip, m_serial);
+    }
     m_lengthNs = clip->durationUs() * 1000;
     m_started.start();
+}
+
+void QtSoundPlayer::releaseHeldSounds() {
+    m_holding = false;
+    if (m_held && m_held->second == m_serial)
+        startOnOutput(m_held->first, m_held->second);
+    m_held.reset();
+}
+
+// Hands the sound to the player's thread; with no audio output there is nothing to play.
+void QtSoundPlayer::startOnOutput(const WaveClip& clip, int serial) {
+    SoundOutput* output = m_output;
+    if (QMediaDevices::audioOutputs().isEmpty()) {
+        m_failedSerial->store(serial);
+        QMetaObject::invokeMethod(
+            output, [output] { output->stop(); }, Qt::QueuedConnection);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        output, [output, clip, serial] { output->start(clip, serial); }, Qt::QueuedConnection);
 }
 
 qint64 QtSoundPlayer::remainingNs() const {
@@ -299,6 +321,7 @@ void QtSoundPlayer::waitForSound() {
 void QtSoundPlayer::silence() {
     ++m_serial;
     m_lengthNs = 0;
+    m_held.reset();
     SoundOutput* output = m_output;
     QMetaObject::invokeMethod(
         output, [output] { output->stop(); }, Qt::QueuedConnection);

@@ -12,6 +12,8 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class QThread;
 class SoundOutput;
@@ -49,6 +51,13 @@ public:
     // Reads the game's sounds from the current folder now, so that a touch is heard at once.
     void readGameSounds();
 
+    // From holdSounds() until releaseHeldSounds() a sound is only noted, and the last one asked
+    // for starts at the release: the game holds its first hop sound until the first frame is on
+    // the screen, which opening the first stream to the audio server slowed down. Whether a
+    // sound is playing counts from when it was asked for, held or not.
+    void holdSounds() { m_holding = true; }
+    void releaseHeldSounds();
+
     void play(const QString& fileName) override;
     bool isPlaying() const override;
     void waitForSound() override;
@@ -64,6 +73,7 @@ private:
         qint64 size = -1;
     };
     const WaveClip* clipFor(const QString& fileName);
+    void startOnOutput(const WaveClip& clip, int serial);
     qint64 remainingNs() const;
 
     QHash<QString, CachedClip> m_clips;  // by absolute path
@@ -73,6 +83,8 @@ private:
     QElapsedTimer m_started;
     qint64 m_lengthNs = 0;
     int m_serial = 0;
+    bool m_holding = false;
+    std::optional<std::pair<WaveClip, int>> m_held;  // the sound held and its serial number
     // The serial number of the last sound the audio server refused to take.
     std::shared_ptr<std::atomic<int>> m_failedSerial;
 };

@@ -128,6 +128,7 @@ private slots:
     void playingFollowsTheSoundsLength();
     void newSoundCutsOffTheOld();
     void silenceCutsOff();
+    void heldSoundStartsAtTheRelease();
     void silentFiles_data();
     void silentFiles();
     void fileChangedOnDiskIsReadAgain();
@@ -249,6 +250,38 @@ void TestSoundPlayer::silenceCutsOff() {
         QThread::msleep(500);
         const int heard = audibleMs(recorder.samples());
         QVERIFY2(qAbs(heard - 200) <= kToleranceMs,
+                 qPrintable(QStringLiteral("heard %1 ms").arg(heard)));
+    }
+}
+
+// While sounds are held only the last one asked for is kept, and it starts at the release; one
+// silenced meanwhile never starts.
+void TestSoundPlayer::heldSoundStartsAtTheRelease() {
+    if (!haveServer())
+        QSKIP("no audio server");
+    QtSoundPlayer player;
+    Recorder recorder;
+    const bool recording = recorder.start();
+    player.holdSounds();
+    player.play(QStringLiteral("long.wav"));
+    QVERIFY(player.isPlaying());  // counted from the asking, as the game's timers expect
+    player.play(QStringLiteral("short.wav"));
+    QThread::msleep(300);
+    if (recording)
+        QCOMPARE(audibleMs(recorder.samples()), 0);
+    player.releaseHeldSounds();
+    QThread::msleep(400);
+
+    player.holdSounds();
+    player.play(QStringLiteral("long.wav"));
+    player.silence();
+    QVERIFY(!player.isPlaying());
+    player.releaseHeldSounds();
+    player.releaseHeldSounds();  // a second release finds nothing held
+    if (recording) {
+        QThread::msleep(300);
+        const int heard = audibleMs(recorder.samples());
+        QVERIFY2(qAbs(heard - 150) <= kToleranceMs,
                  qPrintable(QStringLiteral("heard %1 ms").arg(heard)));
     }
 }
