@@ -82,6 +82,7 @@ public:
 
     GameScreen& game() { return *m_game; }
     GameWindow& window() { return *m_window; }
+    const QtCharacterPictures& pictures() const { return m_pictures; }
 
     // Moves the clock on by `ms` without touching or clicking anything.
     void wait(qint64 ms) { m_timers.advance(ms); }

@@ -46,7 +46,9 @@ GameWindow::GameWindow(GameScreen& game, const QtCharacterPictures& pictures)
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_game.modelChanged = [this] {
         updatePointer();
-        update();
+        ShownScreen now = shownNow();
+        update(changedArea(m_shown, now, m_twips, rect()));
+        m_shown = std::move(now);
     };
     // The game comes back to life when its window is activated from one of our adult screens
     // (a button there, or a click on the game behind them); not when the user returns from
@@ -113,6 +115,13 @@ void GameWindow::updatePointer() {
     // all the same.
     const QPixmap clear(QStringLiteral("Clear.ico"));
     setCursor(clear.isNull() ? QCursor(Qt::BlankCursor) : QCursor(clear, 0, 0));
+}
+
+ShownScreen GameWindow::shownNow() const {
+    ShownScreen shown{m_game.model(), {}};
+    for (int i = 0; i < GameScreenModel::kPlaces; ++i)
+        shown.pictures[i] = m_pictures.picture(i).cacheKey();
+    return shown;
 }
 
 void GameWindow::paintEvent(QPaintEvent*) {

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "game/game_screen.h"
+#include "ui/changed_area.h"
 #include "ui/character_pictures.h"
 #include "ui/twips.h"
 
@@ -49,6 +50,7 @@ private:
     void pointerPressed(const QPointF& position);
     bool inputHeld() const;
     void updatePointer();
+    ShownScreen shownNow() const;
     void drawLabel(QPainter& painter, const LabelControl& label, const QColor& colour) const;
 
     GameScreen& m_game;
@@ -60,4 +62,5 @@ private:
     bool m_pointerHidden = false;
     QElapsedTimer m_sinceBlockingStep;
     std::function<void()> m_afterFirstFrame;
+    ShownScreen m_shown;  // the model as of the last repaint asked for
 };

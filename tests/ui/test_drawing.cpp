@@ -1,6 +1,7 @@
 // The game window draws each message once into a picture and copies it at every frame. What
 // shows must be what drawing the text there directly shows, and a new message must replace the
-// old one, not bring back a stale picture.
+// old one, not bring back a stale picture. And it repaints only the part of the screen a change
+// touches: nothing may be left behind outside that part.
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QTest>
 
 #include "sim_game.h"
+#include "ui/changed_area.h"
 #include "ui/fonts.h"
 
 namespace {
@@ -43,6 +45,32 @@ int differences(const QImage& frame, const QImage& reference, const QRect& area,
     }
     return count;
 }
+
+// The sample characters copied into `folder`.
+void copySamples(const QTemporaryDir& folder) {
+    const QString samples = qEnvironmentVariable("KAZOE_SOURCE_DIR") + QStringLiteral("/data");
+    for (const QString& name : QDir(samples).entryList({QStringLiteral("*.gif")}))
+        QVERIFY(QFile::copy(samples + QLatin1Char('/') + name, folder.filePath(name)));
+}
+
+ShownScreen shownBy(SimGame& sim) {
+    ShownScreen shown{sim.game().model(), {}};
+    for (int i = 0; i < GameScreenModel::kPlaces; ++i)
+        shown.pictures[i] = sim.pictures().picture(i).cacheKey();
+    return shown;
+}
+
+// Pixels that differ between two frames outside `area`.
+int changesOutside(const QImage& before, const QImage& after, const QRegion& area) {
+    int count = 0;
+    for (int y = 0; y < after.height(); ++y) {
+        const auto* was = reinterpret_cast<const QRgb*>(before.constScanLine(y));
+        const auto* now = reinterpret_cast<const QRgb*>(after.constScanLine(y));
+        for (int x = 0; x < after.width(); ++x)
+            count += was[x] != now[x] && !area.contains(QPoint(x, y));
+    }
+    return count;
+}
 }  // namespace
 
 class DrawingTest : public QObject {
@@ -57,9 +85,7 @@ private slots:
     void messagesShowAsDrawnDirectly() {
         QFETCH(QSize, screen);
         QTemporaryDir folder;
-        const QString samples = qEnvironmentVariable("KAZOE_SOURCE_DIR") + QStringLiteral("/data");
-        for (const QString& name : QDir(samples).entryList({QStringLiteral("*.gif")}))
-            QVERIFY(QFile::copy(samples + QLatin1Char('/') + name, folder.filePath(name)));
+        copySamples(folder);
         GameSettings settings;
         settings.MinCount = 2;
         settings.MaxCount = 2;
@@ -94,6 +120,42 @@ private slots:
         sim.game().pointerClicked(right.Left + right.Width / 2, right.Top + right.Height / 2);
         sim.wait(1000);
         check(model.Label2, GameText::RightMark, Qt::red, true);
+    }
+
+    // Rounds played through every counting way, with wrong and right answers: whatever differs
+    // between one frame and the next lies within the part the window repaints, and a hop
+    // repaints a small part of the screen, not all of it.
+    void repaintCoversEveryChange() {
+        QTemporaryDir folder;
+        copySamples(folder);
+        int smallRepaints = 0;
+        for (int way = 1; way <= 5; ++way) {
+            GameSettings settings;
+            settings.CountMode = qint16(way);
+            settings.MinCount = 1;
+            settings.MaxCount = 6;
+            SimGame sim(folder.path(), settings, 1024, 768, quint64(way));
+            const QRect whole(0, 0, 1024, 768);
+            QImage before(whole.size(), QImage::Format_RGB32);
+            QImage after(whole.size(), QImage::Format_RGB32);
+            sim.render(before);
+            ShownScreen shownBefore = shownBy(sim);
+            for (int step = 0; step < 2000 && sim.rightAnswers() < 2; ++step) {
+                sim.play(50);
+                const ShownScreen shownAfter = shownBy(sim);
+                sim.render(after);
+                const QRegion area =
+                    changedArea(shownBefore, shownAfter, sim.window().twips(), whole);
+                QVERIFY2(changesOutside(before, after, area) == 0,
+                         qPrintable(QStringLiteral("way %1, step %2").arg(way).arg(step)));
+                if (!area.isEmpty() && area.boundingRect().width() < whole.width() / 2)
+                    ++smallRepaints;
+                std::swap(before, after);
+                shownBefore = shownAfter;
+            }
+            QCOMPARE(sim.rightAnswers(), 2);
+        }
+        QVERIFY(smallRepaints > 20);
     }
 };
 
