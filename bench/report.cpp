@@ -92,8 +92,8 @@ QString whyMissed(const QString& measure) {
     if (measure.startsWith(QStringLiteral("Drawing")))
         return QStringLiteral(
             "Most of a full frame is filling the whole screen white and scaling thirty pictures "
-            "up to their places, which the window does every time it repaints; the game "
-            "repaints the whole window at each change.");
+            "up to their places. The window repaints all of it only when a message, the mark or "
+            "its size changes; a hop or a touch repaints the places that changed.");
     if (measure.startsWith(QStringLiteral("Touch")))
         return QStringLiteral(
             "The touch is handled and the frame drawn within a few milliseconds; the slow runs "
