@@ -38,6 +38,16 @@ kazoe_install() {
 kazoe_build() {
     local dir="$1"
     shift
+    # A build folder made from another checkout (one cloned again, or moved) is made afresh:
+    # CMake refuses to build one folder from two sources.
+    local cache="$dir/CMakeCache.txt" source
+    if [ -f "$cache" ]; then
+        source="$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$cache")"
+        if [ "$source" != "$KAZOE_ROOT" ]; then
+            kazoe_say "building afresh in $dir (it was made from ${source:-another checkout})"
+            rm -rf "$dir"
+        fi
+    fi
     cmake -S "$KAZOE_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
         cmake --build "$dir" --parallel "$(nproc 2>/dev/null || echo 2)" \
             ${KAZOE_TARGET:+--target "$KAZOE_TARGET"}
