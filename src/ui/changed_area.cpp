@@ -27,6 +27,13 @@ void addChange(QRegion& area, const Control& before, const Control& after, bool 
 }
 }  // namespace
 
+ShownScreen shownScreen(const GameScreenModel& model, const QtCharacterPictures& pictures) {
+    ShownScreen shown{model, {}};
+    for (int i = 0; i < GameScreenModel::kPlaces; ++i)
+        shown.pictures[i] = pictures.picture(i).cacheKey();
+    return shown;
+}
+
 QRegion changedArea(const ShownScreen& before, const ShownScreen& after, const Twips& twips,
                     const QRect& whole) {
     const GameScreenModel& was = before.model;

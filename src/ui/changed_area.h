@@ -6,6 +6,7 @@
 #include <array>
 
 #include "game/screen_model.h"
+#include "ui/character_pictures.h"
 #include "ui/twips.h"
 
 // What the game screen shows: its model and, for each character, which picture it was drawn
@@ -14,6 +15,9 @@ struct ShownScreen {
     GameScreenModel model;
     std::array<qint64, GameScreenModel::kPlaces> pictures{};
 };
+
+// What a window drawing `model` with `pictures` shows now.
+ShownScreen shownScreen(const GameScreenModel& model, const QtCharacterPictures& pictures);
 
 // The part of the window a change from `before` to `after` touches: every character, numeral,
 // card and the tray that came, went, moved or got another picture, where it was and where it is

@@ -46,7 +46,7 @@ GameWindow::GameWindow(GameScreen& game, const QtCharacterPictures& pictures)
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_game.modelChanged = [this] {
         updatePointer();
-        ShownScreen now = shownNow();
+        ShownScreen now = shownScreen(m_game.model(), m_pictures);
         update(changedArea(m_shown, now, m_twips, rect()));
         m_shown = std::move(now);
     };
@@ -115,13 +115,6 @@ void GameWindow::updatePointer() {
     // all the same.
     const QPixmap clear(QStringLiteral("Clear.ico"));
     setCursor(clear.isNull() ? QCursor(Qt::BlankCursor) : QCursor(clear, 0, 0));
-}
-
-ShownScreen GameWindow::shownNow() const {
-    ShownScreen shown{m_game.model(), {}};
-    for (int i = 0; i < GameScreenModel::kPlaces; ++i)
-        shown.pictures[i] = m_pictures.picture(i).cacheKey();
-    return shown;
 }
 
 void GameWindow::paintEvent(QPaintEvent*) {

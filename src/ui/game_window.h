@@ -50,7 +50,6 @@ private:
     void pointerPressed(const QPointF& position);
     bool inputHeld() const;
     void updatePointer();
-    ShownScreen shownNow() const;
     void drawLabel(QPainter& painter, const LabelControl& label, const QColor& colour) const;
 
     GameScreen& m_game;

@@ -234,9 +234,7 @@ void QtSoundPlayer::readGameSounds() {
 }
 
 QtSoundPlayer::~QtSoundPlayer() {
-    SoundOutput* output = m_output;
-    QMetaObject::invokeMethod(
-        output, [output] { output->stop(); }, Qt::QueuedConnection);
+    stopOutput();
     m_thread->quit();
     m_thread->wait();
     delete m_thread;
@@ -268,9 +266,7 @@ void QtSoundPlayer::play(const QString& fileName) {
     m_held.reset();
     const WaveClip* clip = clipFor(fileName);
     if (!clip) {
-        SoundOutput* output = m_output;
-        QMetaObject::invokeMethod(
-            output, [output] { output->stop(); }, Qt::QueuedConnection);
+        stopOutput();
         return;
     }
     if (m_holding) {
@@ -291,15 +287,21 @@ void QtSoundPlayer::releaseHeldSounds() {
 
 // Hands the sound to the player's thread; with no audio output there is nothing to play.
 void QtSoundPlayer::startOnOutput(const WaveClip& clip, int serial) {
-    SoundOutput* output = m_output;
     if (QMediaDevices::audioOutputs().isEmpty()) {
         m_failedSerial->store(serial);
-        QMetaObject::invokeMethod(
-            output, [output] { output->stop(); }, Qt::QueuedConnection);
+        stopOutput();
         return;
     }
+    SoundOutput* output = m_output;
     QMetaObject::invokeMethod(
         output, [output, clip, serial] { output->start(clip, serial); }, Qt::QueuedConnection);
+}
+
+// Asks the player's thread to cut off whatever it plays.
+void QtSoundPlayer::stopOutput() {
+    SoundOutput* output = m_output;
+    QMetaObject::invokeMethod(
+        output, [output] { output->stop(); }, Qt::QueuedConnection);
 }
 
 qint64 QtSoundPlayer::remainingNs() const {
@@ -322,7 +324,5 @@ void QtSoundPlayer::silence() {
     ++m_serial;
     m_lengthNs = 0;
     m_held.reset();
-    SoundOutput* output = m_output;
-    QMetaObject::invokeMethod(
-        output, [output] { output->stop(); }, Qt::QueuedConnection);
+    stopOutput();
 }

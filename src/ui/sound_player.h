@@ -74,6 +74,7 @@ private:
     };
     const WaveClip* clipFor(const QString& fileName);
     void startOnOutput(const WaveClip& clip, int serial);
+    void stopOutput();
     qint64 remainingNs() const;
 
     QHash<QString, CachedClip> m_clips;  // by absolute path

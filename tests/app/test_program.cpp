@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,15 +82,11 @@ private slots:
 
 private:
     // The icon the window shows the desktop, as xprop prints it.
-    QByteArray windowIcon(const QString& window) const {
-        QProcess xprop;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), m_screen.display());
-        xprop.setProcessEnvironment(environment);
-        xprop.start(QStringLiteral("xprop"),
-                    {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_ICON")});
-        xprop.waitForFinished(5000);
-        return xprop.readAllStandardOutput();
+    QString windowIcon(const QString& window) const {
+        QString icon;
+        m_screen.run(QStringLiteral("xprop"),
+                     {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_ICON")}, &icon);
+        return icon;
     }
 
     VirtualScreen m_screen;

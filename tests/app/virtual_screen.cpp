@@ -44,22 +44,26 @@ VirtualScreen::~VirtualScreen() {
 
 void VirtualScreen::start(QProcess& process, const QString& program, const QStringList& arguments,
                           const QString& workingFolder) const {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), m_display);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    process.setProcessEnvironment(environment);
+    QProcessEnvironment programEnvironment = environment();
+    programEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    process.setProcessEnvironment(programEnvironment);
     process.setWorkingDirectory(workingFolder);
     process.start(program, arguments);
     process.waitForStarted(10000);
 }
 
-bool VirtualScreen::xdotool(const QStringList& arguments, QString* output) const {
-    QProcess tool;
+QProcessEnvironment VirtualScreen::environment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), m_display);
-    tool.setProcessEnvironment(environment);
-    tool.start(QStringLiteral("xdotool"), arguments);
-    if (!tool.waitForFinished(10000)) {
+    return environment;
+}
+
+bool VirtualScreen::run(const QString& program, const QStringList& arguments, QString* output,
+                        int timeoutMs) const {
+    QProcess tool;
+    tool.setProcessEnvironment(environment());
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(timeoutMs)) {
         tool.kill();
         tool.waitForFinished(1000);
         return false;
@@ -67,6 +71,10 @@ bool VirtualScreen::xdotool(const QStringList& arguments, QString* output) const
     if (output)
         *output = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
     return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+bool VirtualScreen::xdotool(const QStringList& arguments, QString* output) const {
+    return run(QStringLiteral("xdotool"), arguments, output);
 }
 
 QString VirtualScreen::waitForWindow(const QString& name, int timeoutMs) const {
@@ -107,13 +115,9 @@ bool VirtualScreen::pressKey(const QString& windowId, const QString& key) const 
 QImage VirtualScreen::screenshot() const {
     QTemporaryDir folder;
     const QString file = folder.filePath(QStringLiteral("screen.png"));
-    QProcess import;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), m_display);
-    import.setProcessEnvironment(environment);
-    import.start(QStringLiteral("import"),
-                 {QStringLiteral("-window"), QStringLiteral("root"), file});
-    if (!import.waitForFinished(15000))
+    if (!run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), file},
+             nullptr, 15000)) {
         return {};
+    }
     return QImage(file);
 }

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +25,10 @@ public:
 
     // The id of the first visible window whose name is `name`, polled for up to `timeoutMs`.
     QString waitForWindow(const QString& name, int timeoutMs = 10000) const;
+    // Runs an X tool (xdotool, xprop, import) on this screen; true when it ended well within
+    // `timeoutMs`. What it printed goes to `output`, trimmed.
+    bool run(const QString& program, const QStringList& arguments, QString* output = nullptr,
+             int timeoutMs = 10000) const;
     // Runs xdotool with these arguments on this screen; true when it succeeded.
     bool xdotool(const QStringList& arguments, QString* output = nullptr) const;
     // Moves the pointer to (x, y) and waits until it is there. (xdotool's --sync alone would
@@ -35,6 +40,8 @@ public:
     QImage screenshot() const;
 
 private:
+    QProcessEnvironment environment() const;  // the caller's, with DISPLAY set to this screen
+
     QProcess m_server;
     QString m_display;
 };

@@ -54,10 +54,7 @@ void copySamples(const QTemporaryDir& folder) {
 }
 
 ShownScreen shownBy(SimGame& sim) {
-    ShownScreen shown{sim.game().model(), {}};
-    for (int i = 0; i < GameScreenModel::kPlaces; ++i)
-        shown.pictures[i] = sim.pictures().picture(i).cacheKey();
-    return shown;
+    return shownScreen(sim.game().model(), sim.pictures());
 }
 
 // Pixels that differ between two frames outside `area`.
