@@ -13,6 +13,13 @@ KAZOE_TEST_PACKAGES="xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseau
 
 kazoe_say() { printf 'kazoemashou: %s\n' "$*" >&2; }
 
+# The game's window name and files are Japanese. Under a locale that is not UTF-8 (a fresh
+# machine may have none set at all) the X tools the tests drive cannot match the window's name,
+# so such a shell runs under C.UTF-8, which every Debian machine has. A UTF-8 locale stays.
+if [ "$(locale charmap 2>/dev/null)" != "UTF-8" ]; then
+    export LC_ALL=C.UTF-8
+fi
+
 # Installs those of the named Debian packages that are missing.
 kazoe_install() {
     local missing=() pkg

@@ -58,10 +58,26 @@ QProcessEnvironment VirtualScreen::environment() const {
     return environment;
 }
 
+namespace {
+// The X tools match the window's Japanese name only under a UTF-8 locale; a machine with none
+// set (or another) gets C.UTF-8 for them, which every Debian machine has.
+QProcessEnvironment withUtf8Locale(QProcessEnvironment environment) {
+    QString locale = environment.value(QStringLiteral("LC_ALL"));
+    if (locale.isEmpty())
+        locale = environment.value(QStringLiteral("LC_CTYPE"));
+    if (locale.isEmpty())
+        locale = environment.value(QStringLiteral("LANG"));
+    const QString lower = locale.toLower();
+    if (!lower.contains(QStringLiteral("utf-8")) && !lower.contains(QStringLiteral("utf8")))
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    return environment;
+}
+}  // namespace
+
 bool VirtualScreen::run(const QString& program, const QStringList& arguments, QString* output,
                         int timeoutMs) const {
     QProcess tool;
-    tool.setProcessEnvironment(environment());
+    tool.setProcessEnvironment(withUtf8Locale(environment()));
     tool.start(program, arguments);
     if (!tool.waitForFinished(timeoutMs)) {
         tool.kill();
