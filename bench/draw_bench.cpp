@@ -1,5 +1,5 @@
 // Drawing one frame of the game screen, in process: the real window renders the model into an
-// image, with ten characters in the row, their ten numerals, the ten cards and the question.
+// image, with ten characters in the tray, their ten numerals, the ten cards and the question.
 //
 //   kazoe_bench_draw <pictures folder> [Google Benchmark flags]
 
@@ -29,10 +29,10 @@ struct FullScreen {
              QDir(g_pictures).entryList({QStringLiteral("*.gif")}, QDir::Files))
             QFile::copy(g_pictures + QLatin1Char('/') + name, folder.filePath(name));
         GameSettings settings;
-        settings.CountMode = CountWay::AnyOrder;  // every numeral stays on its character
-        settings.MixedCharacters = true;
-        settings.MinCount = 10;
-        settings.MaxCount = 10;
+        settings.countWay = CountWay::AnyOrder;  // every numeral stays on its character
+        settings.mixedCharacters = true;
+        settings.minCount = 10;
+        settings.maxCount = 10;
         sim = std::make_unique<SimGame>(folder.path(), settings, width, height);
     }
 };

@@ -44,7 +44,7 @@ protected:
 
 // Opens the screen and lets the event loop run until the list has drawn its rows; the time.
 double openAndDraw(SelectionScreen& screen) {
-    auto* list = screen.findChild<QListWidget*>(QStringLiteral("List1"));
+    auto* list = screen.findChild<QListWidget*>(QStringLiteral("pictureList"));
     PaintWatcher watcher;
     list->viewport()->installEventFilter(&watcher);
     QElapsedTimer timer;
@@ -89,11 +89,11 @@ int main(int argc, char* argv[]) {
     for (int run = 0; run <= runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        std::optional<SharedState> state = LoadGameData(arguments, nullptr);
+        std::optional<SharedState> state = loadGameData(arguments, nullptr);
         const double scan = msSince(timer);
-        if (!state || state->CharacterFileCount() != count) {
+        if (!state || state->characterFileCount() != count) {
             std::fprintf(stderr, "kazoe_bench_folder: the game found %d pictures\n",
-                         state ? state->CharacterFileCount() : 0);
+                         state ? state->characterFileCount() : 0);
             return 1;
         }
         if (run == 0) {

@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
 
     // The settings a classroom plays with most: the defaults, with different characters mixed.
     GameSettings settings;
-    settings.MixedCharacters = true;
+    settings.mixedCharacters = true;
     SimGame sim(folder.path(), settings, 1920, 1080);
     QImage frame(1920, 1080, QImage::Format_RGB32);
 

@@ -122,7 +122,7 @@ constexpr int kMinColoured = 20;
 constexpr int kGridStep = 4;
 // The hop sound is under 0.1 s; a touch made while it plays would be dropped by the game.
 constexpr double kAfterHopMs = 150;
-// Timer1 starts just before the first frame; its first hop comes about this long after it.
+// The hop step starts just before the first frame; the first hop comes about this long after it.
 constexpr double kFirstHopMs = 1500;
 
 class Probe {
@@ -374,7 +374,7 @@ int touch(int samples, int perStart, int below, const std::string& folder,
             else
                 result("touch_sound_ms", heard - touched);
             ++taken;
-            // The caught character goes into the row.
+            // The caught character goes into the tray.
             probe.waitForEmpty(3000);
         }
         probe.stop();
@@ -400,7 +400,7 @@ int idle(const std::string& key, double seconds, bool catchFirst, int below,
         probe.movePointer(box.centreX(), box.centreY());
         sleepMs(50);
         probe.movePointer(0, 0);
-        // Into the row (1.2 s and its sound), then the question (1 s) and its spoken words.
+        // Into the tray (1.2 s and its sound), then the question (1 s) and its spoken words.
         sleepMs(6000);
     } else {
         sleepMs(2000);

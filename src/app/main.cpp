@@ -44,7 +44,7 @@ int main(int argc, char* argv[]) {
     initEmbeddedPictures();
     QApplication::setApplicationName(QStringLiteral("kazoemashou"));
 
-    std::optional<SharedState> data = LoadGameData(app.arguments().mid(1), warnOnStderr);
+    std::optional<SharedState> data = loadGameData(app.arguments().mid(1), warnOnStderr);
     if (!data) {
         QApplication::setWindowIcon(gameIcon());
         showWarning(nullptr, kNoPicturesMessage, kGameTitle);

@@ -1,6 +1,5 @@
-// The game screen's frame: start-up sizing, activation, keys, stopping, the timers, the sound
-// player and the routing of the pointer. The round itself lives in round.cpp, counting.cpp and
-// question.cpp.
+// The game screen's frame: start-up sizing, activation, keys, stopping, the steps and the
+// routing of the pointer. The round itself lives in round.cpp, counting.cpp and question.cpp.
 
 #include "game/game_screen.h"
 
@@ -14,129 +13,117 @@ GameScreen::GameScreen(SharedState& shared, TimerService& timers, SoundPlayer& s
       m_random(random),
       m_pictures(pictures),
       m_host(host) {
-    m_timers.fired = [this](int id) { onTimerFired(id); };
+    m_timers.fired = [this](Step step) { onStepDue(step); };
 }
 
-// --- Timers ----------------------------------------------------------------------------------
+// --- Steps -----------------------------------------------------------------------------------
 
-bool GameScreen::timerEnabled(int id) const {
-    return id >= 1 && id <= kTimers && m_timerEnabled[id];
-}
-
-int GameScreen::timerInterval(int id) const {
-    return (id >= 1 && id <= kTimers) ? m_timerInterval[id] : 0;
-}
-
-void GameScreen::setTimerEnabled(int id, bool enabled) {
-    if (m_timerEnabled[id] == enabled)
+void GameScreen::schedule(Step step) {
+    StepState& s = m_steps[index(step)];
+    if (s.pending)
         return;
-    m_timerEnabled[id] = enabled;
-    if (enabled) {
-        m_timers.start(id, m_timerInterval[id]);
-    } else {
-        m_timers.stop(id);
-    }
+    s.pending = true;
+    m_timers.start(step, s.intervalMs);
 }
 
-void GameScreen::setTimerInterval(int id, int intervalMs) {
-    m_timerInterval[id] = intervalMs;
-    if (m_timerEnabled[id])
-        m_timers.start(id, intervalMs);
+void GameScreen::cancel(Step step) {
+    StepState& s = m_steps[index(step)];
+    if (!s.pending)
+        return;
+    s.pending = false;
+    m_timers.stop(step);
 }
 
-void GameScreen::onTimerFired(int id) {
-    // A timer the game holds disabled has been stopped: whatever the service still delivers
-    // belongs to a step that must not run any more.
-    if (!timerEnabled(id))
+void GameScreen::setInterval(Step step, int intervalMs) {
+    StepState& s = m_steps[index(step)];
+    s.intervalMs = intervalMs;
+    if (s.pending)
+        m_timers.start(step, intervalMs);
+}
+
+void GameScreen::onStepDue(Step step) {
+    // A step the game has cancelled must not run any more, whatever the service still delivers.
+    if (!stepPending(step))
         return;
     EntryScope scope(*this);
-    switch (id) {
-        case 1:
-            Timer1_Timer();
+    // Every step but the hop runs once.
+    if (step != Step::Hop)
+        cancel(step);
+    switch (step) {
+        case Step::Hop:
+            hop();
             break;
-        case 2:
-            Timer2_Timer();
+        case Step::IntoTray:
+            intoTray();
             break;
-        case 3:
-            Timer3_Timer();
+        case Step::Question:
+            askQuestion();
             break;
-        case 4:
-            Timer4_Timer();
+        case Step::Judge:
+            judge();
             break;
-        case 5:
-            Timer5_Timer();
+        case Step::Feedback:
+            feedback();
             break;
-        case 6:
-            Timer6_Timer();
+        case Step::Correction:
+            correction();
             break;
-        case 7:
-            Timer7_Timer();
+        case Step::NextRound:
+            nextRound();
             break;
-        case 8:
-            Timer8_Timer();
+        case Step::NextCharacter:
+            nextCharacter();
             break;
-        case 9:
-            Timer9_Timer();
-            break;
-        default:
+        case Step::NumeralOff:
+            numeralOff();
             break;
     }
-}
-
-// --- Sound -----------------------------------------------------------------------------------
-
-void GameScreen::PlaySound() {
-    m_sound.play(SoundFile);
-}
-
-void GameScreen::WaitForSound() {
-    m_sound.waitForSound();
 }
 
 // --- Start-up, activation, keys --------------------------------------------------------------
 
-void GameScreen::Form_Load(std::int32_t screenWidth, std::int32_t screenHeight) {
+void GameScreen::start(std::int32_t screenWidth, std::int32_t screenHeight) {
     EntryScope scope(*this);
-    m_model.Width = screenWidth;
-    m_model.Height = screenHeight;
+    m_model.width = screenWidth;
+    m_model.height = screenHeight;
 
-    // The judgement mark: a square of half the screen width in the middle of the screen.
-    LabelControl& mark = m_model.Label2;
-    mark.Width = Int(m_model.Width / 2.0);
-    mark.Height = mark.Width;
-    mark.Top = Int((m_model.Height - mark.Height) / 2.0);
-    mark.Left = Int((m_model.Width - mark.Width) / 2.0);
-    mark.FontSize = Int(mark.Width / 20.5);
+    // The mark: a square of half the screen width in the middle of the screen.
+    TextControl& mark = m_model.mark;
+    mark.width = floorToInt(m_model.width / 2.0);
+    mark.height = mark.width;
+    mark.top = floorToInt((m_model.height - mark.height) / 2.0);
+    mark.left = floorToInt((m_model.width - mark.width) / 2.0);
+    mark.fontSize = floorToInt(mark.width / 20.5);
 }
 
-void GameScreen::Form_Activate() {
+void GameScreen::activate() {
     EntryScope scope(*this);
-    // Activation only ever follows start-up or a key that stopped the round, so nothing should
-    // run here; stopping the timers anyway guarantees that no step of a dropped round can
+    // Activation only ever follows start-up or a key that stopped the round, so no step should
+    // be pending here; cancelling them anyway guarantees that no step of a dropped round can
     // reach into the fresh one.
-    for (int id = 1; id <= kTimers; ++id)
-        setTimerEnabled(id, false);
-    ClearScreen();
-    // A mixed round needs MaxCount different pictures to draw from.
-    if (m_shared.PlayablePictures().size() < m_shared.Settings.MaxCount) {
-        m_shared.Settings.MixedCharacters = false;
+    for (Step step : kAllSteps)
+        cancel(step);
+    clearScreen();
+    // A mixed round needs maxCount different pictures to draw from.
+    if (m_shared.playablePictures().size() < m_shared.settings.maxCount) {
+        m_shared.settings.mixedCharacters = false;
     }
-    NewRound();
+    newRound();
 }
 
-void GameScreen::Form_KeyDown(int keyCode) {
+void GameScreen::keyPressed(int keyCode) {
     EntryScope scope(*this);
     switch (keyCode) {
         case GameKey::Escape:
-            StopAll();
+            stopAll();
             m_host.endProgram();
             break;
         case GameKey::H:
-            StopAll();
+            stopAll();
             m_host.showSettingsScreen();
             break;
         case GameKey::N:
-            StopAll();
+            stopAll();
             m_host.showSelectionScreen();
             break;
         default:
@@ -144,12 +131,23 @@ void GameScreen::Form_KeyDown(int keyCode) {
     }
 }
 
-void GameScreen::StopAll() {
+void GameScreen::stopAll() {
     EntryScope scope(*this);
     m_sound.silence();
-    for (int id = 1; id <= kTimers; ++id)
-        setTimerEnabled(id, false);
-    m_stopped = true;
+    for (Step step : kAllSteps)
+        cancel(step);
+    endRound(true);
+    // The stopped round takes no touch or click until the next round starts: a pointer over the
+    // game behind an adult screen must not bring it back to life.
+    m_phase = Phase::Stopped;
+}
+
+void GameScreen::endRound(bool cutShort) {
+    if (!m_roundOpen)
+        return;
+    m_roundOpen = false;
+    if (m_listener)
+        m_listener->roundEnded(cutShort);
 }
 
 // --- Pointer ---------------------------------------------------------------------------------
@@ -159,16 +157,16 @@ void GameScreen::pointerMoved(std::int32_t x, std::int32_t y) {
     const HitTarget target = m_model.controlAt(x, y);
     // Moving over a card does nothing: cards are chosen by clicking only.
     if (target.kind == ControlKind::Character)
-        Image1_MouseMove(target.index);
+        characterTouched(target.index);
 }
 
 void GameScreen::pointerClicked(std::int32_t x, std::int32_t y) {
     EntryScope scope(*this);
     const HitTarget target = m_model.controlAt(x, y);
     if (target.kind == ControlKind::Character)
-        Image1_Click(target.index);
+        characterClicked(target.index);
     if (target.kind == ControlKind::Card)
-        Image3_Click(target.index);
+        cardClicked(target.index);
 }
 
 namespace {
@@ -177,27 +175,26 @@ bool isPlace(int index) {
 }
 }  // namespace
 
-// The toolkit delivers events only for visible controls; the checks below hold the direct
-// callers to the same rule.
-void GameScreen::Image1_Click(int index) {
+// Only visible controls take input; the checks hold direct callers to the same rule.
+void GameScreen::characterClicked(int index) {
     EntryScope scope(*this);
-    if (!isPlace(index) || !m_model.Image1[index].Visible)
+    if (!isPlace(index) || !m_model.characters[index].visible)
         return;
-    if (m_shared.Settings.ClickToCount)
-        TouchCharacter(index);
+    if (m_shared.settings.clickToCount)
+        touchCharacter(index);
 }
 
-void GameScreen::Image1_MouseMove(int index) {
+void GameScreen::characterTouched(int index) {
     EntryScope scope(*this);
-    if (!isPlace(index) || !m_model.Image1[index].Visible)
+    if (!isPlace(index) || !m_model.characters[index].visible)
         return;
-    if (!m_shared.Settings.ClickToCount)
-        TouchCharacter(index);
+    if (!m_shared.settings.clickToCount)
+        touchCharacter(index);
 }
 
-void GameScreen::Image3_Click(int index) {
+void GameScreen::cardClicked(int index) {
     EntryScope scope(*this);
-    if (!isPlace(index) || !m_model.Image3[index].Visible)
+    if (!isPlace(index) || !m_model.cards[index].visible)
         return;
-    ChooseCard(index);
+    chooseCard(index);
 }

@@ -17,23 +17,7 @@ constexpr int H = 72;
 constexpr int N = 78;
 }  // namespace GameKey
 
-// The sounds of the game screen, played from the current folder.
-namespace GameSound {
-inline const QString Hop = QStringLiteral("ポコン.wav");
-inline const QString IntoRow = QStringLiteral("ピコ.wav");
-inline const QString LetsCount = QStringLiteral("かぞえよう.wav");
-inline const QString HowMany = QStringLiteral("いくつかな.wav");
-inline const QString HowManyPeople = QStringLiteral("なんにんかな.wav");
-inline const QString Right = QStringLiteral("ピンポン.wav");
-inline const QString Wrong = QStringLiteral("ブー.wav");
-inline const QString OnceMore = QStringLiteral("もういちど.wav");
-// The spoken number n (1 to 10): "1.wav" to "10.wav".
-inline QString number(int n) {
-    return QString::number(n) + QStringLiteral(".wav");
-}
-}  // namespace GameSound
-
-// The texts of the message line.
+// The texts of the message line and the mark.
 namespace GameText {
 inline const QString LetsCount = QStringLiteral("かぞえてみよう");
 inline const QString HowMany = QStringLiteral("ぜんぶでいくつかな");
@@ -42,9 +26,39 @@ inline const QString RightMark = QStringLiteral("○");
 inline const QString WrongMark = QStringLiteral("×");
 }  // namespace GameText
 
+// Where a round is.
+enum class Phase {
+    Catching,  // characters come on one at a time and are caught into the tray
+    Counting,  // the child counts the characters in the tray
+    Asking,    // the cards are out and the game waits for one to be chosen
+    Judging,   // a card was chosen: the mark, its sound and what follows
+    Stopped,   // Esc, H or N stopped the round; nothing moves until the next one
+};
+
+// How far a round has come, for the window's neighbours and the tests to read.
+struct RoundState {
+    int characterCount = 0;  // characters in this round, 1 to 10
+    // While catching: the characters caught so far, so also the index of the one on show.
+    // While counting: the characters counted so far.
+    int current = 0;
+    int cardCount = 5;          // 5, or 10 when more than five characters may come
+    int chosenNumber = 0;       // the card chosen last
+    int wrongAnswers = 0;       // in this round
+    std::int32_t cellSize = 0;  // the side of a character, a numeral and a card in the row
+    std::int32_t rowTop = 0;    // the tray's top
+    std::int32_t rowLeft = 0;   // where the next caught character goes into the tray
+    // Characters hop within these: a margin above and below, and lefts from 0 to leftRange.
+    std::int32_t verticalMargin = 0;
+    std::int32_t leftRange = 0;
+    bool mixed = false;  // different pictures for the characters of this round
+    // The picture of every character in a mixed round, else the one picture of all of them.
+    std::array<QString, GameScreenModel::kPlaces> pictures;
+    QString singlePicturePath;
+};
+
 // The game screen's behaviour: start-up sizing, rounds, catching and counting, the question and
-// the cards, the judgement. Handlers are named after the control and the event, as the window
-// calls them; each changes the model and then calls `modelChanged` so the window repaints.
+// the cards, the judgement. The window calls the handlers; each changes the model and then calls
+// `modelChanged` so the window repaints.
 class GameScreen {
 public:
     GameScreen(SharedState& shared, TimerService& timers, SoundPlayer& sound, RandomSource& random,
@@ -52,80 +66,72 @@ public:
 
     const GameScreenModel& model() const { return m_model; }
     std::function<void()> modelChanged;
+    // Told of what happens in every round; none by default.
+    void setListener(RoundListener* listener) { m_listener = listener; }
 
-    // --- Handlers called by the window ---------------------------------------------------------
-    // Start-up: the window covers the screen (sizes in twips) and the judgement mark is sized.
-    void Form_Load(std::int32_t screenWidth, std::int32_t screenHeight);
+    // --- What the window calls -----------------------------------------------------------------
+    // Start-up: the screen's size in twips; the mark is sized to it.
+    void start(std::int32_t screenWidth, std::int32_t screenHeight);
     // The game window became active coming from this program: a fresh round.
-    void Form_Activate();
-    void Form_KeyDown(int keyCode);
+    void activate();
+    void keyPressed(int keyCode);
     // Pointer input in twips, routed to the topmost control that takes it.
     void pointerMoved(std::int32_t x, std::int32_t y);
     void pointerClicked(std::int32_t x, std::int32_t y);
+    // Input on one control, as routed (only visible controls take it).
+    void characterClicked(int index);
+    void characterTouched(int index);
+    void cardClicked(int index);
+    // Silences the sound and stops every step: the round stands still until the next one.
+    void stopAll();
 
-    void Image1_Click(int index);
-    void Image1_MouseMove(int index);
-    void Image3_Click(int index);
-
-    // --- Routines ------------------------------------------------------------------------------
-    void StopAll();
-    void NewRound();
-    void PlaceCharacter();
-    void ClearScreen();
-    void TouchCharacter(int index);
-    void ChooseCard(int index);
-    void ShowMessage();
-
-    // --- The round's variables, read by tests ----------------------------------------------------
-    int CurrentCount = 0;
-    QString SoundFile;
-    bool CountingPhase = false;
-    bool CardsLocked = false;
-    std::int32_t AppearTop = 0;
-    std::int32_t AppearLeft = 0;
-    int CardCount = 5;
-    QString SinglePicturePath;
-    std::array<QString, GameScreenModel::kPlaces> RoundPictures;
-    int CharacterCount = 0;
-    int ChosenNumber = 0;
-    std::int32_t VerticalMargin = 0;
-    std::int32_t LeftRange = 0;
-    std::int32_t CellSize = 0;
-    std::int32_t RowTop = 0;
-    std::int32_t RowLeft = 0;
-    int WrongAnswers = 0;
-    QString MessageText;
-    int MessageLength = 0;
-    std::int32_t MessageCellSize = 0;
-
-    // Timer n (1 to 9) as the game sees it.
-    bool timerEnabled(int id) const;
-    int timerInterval(int id) const;
+    // --- What the round looks like -------------------------------------------------------------
+    Phase phase() const { return m_phase; }
+    const RoundState& round() const { return m_round; }
+    bool stepPending(Step step) const { return m_steps[index(step)].pending; }
+    int stepInterval(Step step) const { return m_steps[index(step)].intervalMs; }
 
 private:
-    // Timers with the toolkit's semantics: enabling a disabled timer starts counting its interval
-    // from now, enabling an enabled one changes nothing, a new interval restarts an enabled timer.
-    void setTimerEnabled(int id, bool enabled);
-    void setTimerInterval(int id, int intervalMs);
-    void onTimerFired(int id);
+    static constexpr int index(Step step) { return static_cast<int>(step); }
 
-    void Timer1_Timer();  // the character on show jumps
-    void Timer2_Timer();  // the caught character goes into the row
-    void Timer3_Timer();  // the question and the cards
-    void Timer4_Timer();  // the mark
-    void Timer5_Timer();  // the feedback and what follows it
-    void Timer6_Timer();  // the correction after an out-of-order touch
-    void Timer7_Timer();  // the next round
-    void Timer8_Timer();  // the next character comes
-    void Timer9_Timer();  // a blinking numeral goes
+    // Steps with the toolkit's timer semantics: scheduling a step that is not pending starts
+    // counting its interval from now, scheduling a pending one changes nothing, a new interval
+    // restarts a pending step.
+    void schedule(Step step);
+    void cancel(Step step);
+    void setInterval(Step step, int intervalMs);
+    void onStepDue(Step step);
 
-    void PlaySound();
-    void WaitForSound();
-    // Puts card `index` at its place in the card row, CellSize square.
+    // The round (round.cpp).
+    void newRound();
+    void drawPictures();
+    void placeCharacter();
+    void clearScreen();
+    void hop();
+    void nextCharacter();
+    void nextRound();
+    // Catching and counting (counting.cpp).
+    void touchCharacter(int index);
+    void catchCharacter();
+    void countTouch(int index);
+    void reportUncounted(int index, void (RoundListener::*what)(int));
+    void intoTray();
+    void numeralOff();
+    void correction();
+    void showMessage(const QString& text);
+    // The question, the cards and the judgement (question.cpp).
+    void askQuestion();
+    void chooseCard(int index);
     void placeCardInRow(int index);
+    void judge();
+    void feedback();
+
+    void play(Sound sound) { m_sound.play(sound); }
+    void endRound(bool cutShort);
 
     // Every public entry point opens one. Handlers call one another (a click is routed to
-    // Image1_Click, which touches a character), so only the outermost tells the window to repaint.
+    // characterClicked, which touches a character), so only the outermost tells the window to
+    // repaint.
     class EntryScope {
     public:
         explicit EntryScope(GameScreen& screen) : m_screen(screen) { ++m_screen.m_entryDepth; }
@@ -141,16 +147,26 @@ private:
         GameScreen& m_screen;
     };
 
-    // Indexed by timer number (0 unused). All start disabled, with their design intervals;
-    // Timer1's is replaced at every round by BlinkTime x 100.
-    static constexpr int kTimers = 9;
-    std::array<bool, kTimers + 1> m_timerEnabled{};
-    std::array<int, kTimers + 1> m_timerInterval{0,   100,  1200, 1000, 1000,
-                                                 100, 1000, 2000, 500,  800};
-    // Whether this round shows different pictures; off when too few pictures can be drawn.
-    bool m_roundMixed = false;
-    // Set by StopAll: the stopped round takes no touch or click until the next round starts.
-    bool m_stopped = false;
+    struct StepState {
+        bool pending = false;
+        int intervalMs = 0;
+    };
+    // All start idle, with their design intervals; the hop's is replaced at every round by the
+    // settings' blink time.
+    std::array<StepState, kStepCount> m_steps{{{false, 100},
+                                               {false, 1200},
+                                               {false, 1000},
+                                               {false, 1000},
+                                               {false, 100},
+                                               {false, 1000},
+                                               {false, 2000},
+                                               {false, 500},
+                                               {false, 800}}};
+    Phase m_phase = Phase::Stopped;
+    RoundState m_round;
+    bool m_roundOpen = false;  // begun and not yet told as ended
+    // The character a touch that was not counted fell on last, told once until a touch counts.
+    int m_lastUncounted = -1;
     int m_entryDepth = 0;
 
     SharedState& m_shared;
@@ -159,5 +175,6 @@ private:
     RandomSource& m_random;
     CharacterPictures& m_pictures;
     GameHost& m_host;
+    RoundListener* m_listener = nullptr;
     GameScreenModel m_model;
 };

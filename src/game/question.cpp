@@ -1,104 +1,100 @@
-// The question with its number cards (Timer3, ChooseCard) and the judgement (Timer4, Timer5).
+// The question with its number cards, the choice of a card, and the judgement with what follows.
 
 #include "game/basic_math.h"
 #include "game/game_screen.h"
 
 void GameScreen::placeCardInRow(int index) {
-    const std::int32_t width = m_model.Width;
-    const std::int32_t height = m_model.Height;
-    Control& card = m_model.Image3[index];
+    const std::int32_t width = m_model.width;
+    const std::int32_t height = m_model.height;
+    const std::int32_t cell = m_round.cellSize;
+    Control& card = m_model.cards[index];
     // One row without gaps, centred, with a twentieth of the screen height free below it.
-    card.Top = Int(height - CellSize - height / 20.0);
-    card.Left = Int((width - CellSize * CardCount) / 2.0) + CellSize * index;
-    card.Width = CellSize;
-    card.Height = CellSize;
+    card.top = floorToInt(height - cell - height / 20.0);
+    card.left = floorToInt((width - cell * m_round.cardCount) / 2.0) + cell * index;
+    card.width = cell;
+    card.height = cell;
 }
 
-void GameScreen::Timer3_Timer() {
-    setTimerEnabled(3, false);
-    const bool people = m_shared.Settings.AskHowManyPeople;
-    MessageText = people ? GameText::HowManyPeople : GameText::HowMany;
-    SoundFile = people ? GameSound::HowManyPeople : GameSound::HowMany;
-    ShowMessage();
-    PlaySound();
-    CardsLocked = false;
-    for (int i = 0; i < CardCount; ++i) {
+void GameScreen::askQuestion() {
+    const bool people = m_shared.settings.askHowManyPeople;
+    showMessage(people ? GameText::HowManyPeople : GameText::HowMany);
+    play(people ? Sound::HowManyPeople : Sound::HowMany);
+    m_phase = Phase::Asking;
+    for (int i = 0; i < m_round.cardCount; ++i) {
         placeCardInRow(i);
-        m_model.Image3[i].Visible = true;
+        m_model.cards[i].visible = true;
     }
+    if (m_listener)
+        m_listener->questionAsked();
 }
 
-void GameScreen::ChooseCard(int index) {
+void GameScreen::chooseCard(int index) {
     EntryScope scope(*this);
-    if (index < 0 || index >= GameScreenModel::kPlaces || m_stopped)
+    if (index < 0 || index >= GameScreenModel::kPlaces)
         return;
-    // While the question is still spoken, and once a card is chosen, clicks are lost.
-    if (m_sound.isPlaying() || CardsLocked)
+    // Only while the question waits; while it is still spoken, clicks are lost.
+    if (m_phase != Phase::Asking || m_sound.isPlaying())
         return;
 
-    m_model.Label3.Visible = false;
-    ChosenNumber = index + 1;
-    SoundFile = GameSound::number(ChosenNumber);
-    PlaySound();
+    m_model.message.visible = false;
+    m_round.chosenNumber = index + 1;
+    play(numberSound(m_round.chosenNumber));
 
     // The chosen card grows to a third of the card row and stands in the middle of the screen.
-    const std::int32_t side = Int(CellSize * CardCount / 3.0);
-    Control& card = m_model.Image3[index];
-    card.Top = Int((m_model.Height - side) / 2.0);
-    card.Left = Int((m_model.Width - side) / 2.0);
-    card.Width = side;
-    card.Height = side;
+    const std::int32_t side = floorToInt(m_round.cellSize * m_round.cardCount / 3.0);
+    Control& card = m_model.cards[index];
+    card.top = floorToInt((m_model.height - side) / 2.0);
+    card.left = floorToInt((m_model.width - side) / 2.0);
+    card.width = side;
+    card.height = side;
 
-    CardsLocked = true;
-    setTimerEnabled(4, true);
+    m_phase = Phase::Judging;
+    schedule(Step::Judge);
+    if (m_listener)
+        m_listener->cardChosen(m_round.chosenNumber,
+                               m_round.chosenNumber == m_round.characterCount);
 }
 
-void GameScreen::Timer4_Timer() {
-    setTimerEnabled(4, false);
-    m_model.Label2.Caption =
-        CharacterCount == ChosenNumber ? GameText::RightMark : GameText::WrongMark;
-    m_model.Label2.Visible = true;
-    setTimerEnabled(5, true);
+void GameScreen::judge() {
+    const bool right = m_round.characterCount == m_round.chosenNumber;
+    m_model.mark.caption = right ? GameText::RightMark : GameText::WrongMark;
+    m_model.mark.visible = true;
+    schedule(Step::Feedback);
 }
 
-void GameScreen::Timer5_Timer() {
-    setTimerEnabled(5, false);
-    if (CharacterCount == ChosenNumber) {
+void GameScreen::feedback() {
+    if (m_round.characterCount == m_round.chosenNumber) {
         // The mark, the chosen card and the numerals stay until the next round.
-        SoundFile = GameSound::Right;
-        PlaySound();
-        setTimerEnabled(7, true);
+        play(Sound::Right);
+        endRound(false);
+        schedule(Step::NextRound);
         return;
     }
 
-    CurrentCount = 0;
-    SoundFile = GameSound::Wrong;
-    PlaySound();
-    WaitForSound();
-    m_model.Label2.Visible = false;
-    for (int i = 0; i < CharacterCount; ++i)
-        m_model.Image2[i].Visible = false;
+    m_round.current = 0;
+    play(Sound::Wrong);
+    m_sound.waitForSound();
+    m_model.mark.visible = false;
+    for (int i = 0; i < m_round.characterCount; ++i)
+        m_model.numerals[i].visible = false;
 
-    const bool noCounting = m_shared.Settings.CountMode == CountWay::NoCounting;
+    const bool noCounting = m_shared.settings.countWay == CountWay::NoCounting;
     // Without counting, the first wrong answer only asks the question again.
-    if (!noCounting || WrongAnswers > 0) {
-        MessageText = GameText::LetsCount;
-        ShowMessage();
-    }
-    if (ChosenNumber >= 1 && ChosenNumber <= GameScreenModel::kPlaces) {
-        placeCardInRow(ChosenNumber - 1);
-    }
-    ++WrongAnswers;
-    if (noCounting && WrongAnswers < 2) {
-        setTimerEnabled(3, true);
+    if (!noCounting || m_round.wrongAnswers > 0)
+        showMessage(GameText::LetsCount);
+    if (m_round.chosenNumber >= 1 && m_round.chosenNumber <= GameScreenModel::kPlaces)
+        placeCardInRow(m_round.chosenNumber - 1);
+    ++m_round.wrongAnswers;
+    if (noCounting && m_round.wrongAnswers < 2) {
+        schedule(Step::Question);
         return;
     }
 
     // Back to counting from the left; the question returns when the count is complete.
-    for (int i = 0; i < CardCount; ++i)
-        m_model.Image3[i].Visible = false;
-    SoundFile = GameSound::OnceMore;
-    PlaySound();
-    WaitForSound();
-    CardsLocked = true;
+    for (int i = 0; i < m_round.cardCount; ++i)
+        m_model.cards[i].visible = false;
+    play(Sound::OnceMore);
+    m_sound.waitForSound();
+    m_phase = Phase::Counting;
+    m_lastUncounted = -1;
 }

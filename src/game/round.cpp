@@ -1,5 +1,5 @@
-// Setting a round up and bringing its characters on: NewRound, PlaceCharacter, ClearScreen and
-// the timers of appearance (Timer1, Timer8) and of the step to the next round (Timer7).
+// Setting a round up and bringing its characters on: the layout of the tray and the cells, the
+// pictures, the hopping character, the next character and the next round.
 
 #include <algorithm>
 
@@ -12,129 +12,139 @@ namespace {
 constexpr int kMaxRedraws = 1000;
 }  // namespace
 
-void GameScreen::NewRound() {
+void GameScreen::newRound() {
     EntryScope scope(*this);
-    const GameSettings& settings = m_shared.Settings;
-    const std::int32_t formWidth = m_model.Width;
-    const std::int32_t formHeight = m_model.Height;
+    endRound(true);  // a round dropped on the way
+    const GameSettings& settings = m_shared.settings;
+    const std::int32_t screenWidth = m_model.width;
+    RoundState& round = m_round;
 
-    CharacterCount = Round(Int(m_random.Rnd() * (settings.MaxCount - settings.MinCount + 1)) +
-                           settings.MinCount);
+    round.characterCount =
+        roundHalfEven(floorToInt(m_random.uniform() * (settings.maxCount - settings.minCount + 1)) +
+                      settings.minCount);
     // Ten places exist for characters, numerals and cards.
-    CharacterCount = std::clamp(CharacterCount, 1, GameScreenModel::kPlaces);
-    CardCount = settings.MaxCount > 5 ? 10 : 5;
-    CellSize = Int(formWidth / double(CardCount + 1));
-    RowTop = Int(formHeight / 20.0);
-    RowLeft = Round(Int(formWidth - CellSize * CharacterCount) / 2.0);
+    round.characterCount = std::clamp(round.characterCount, 1, GameScreenModel::kPlaces);
+    round.cardCount = settings.maxCount > 5 ? 10 : 5;
+    round.cellSize = floorToInt(screenWidth / double(round.cardCount + 1));
+    round.rowTop = floorToInt(m_model.height / 20.0);
+    round.rowLeft =
+        roundHalfEven(floorToInt(screenWidth - round.cellSize * round.characterCount) / 2.0);
 
-    // The tray: the row of CharacterCount places into which the caught characters go.
-    Control& tray = m_model.Shape1;
-    tray.Top = RowTop;
-    tray.Height = CellSize;
-    tray.Width = CellSize * CharacterCount;
-    tray.Left = RowLeft;
-    tray.Visible = true;
+    // The tray: the row of places into which the caught characters go.
+    Control& tray = m_model.tray;
+    tray.top = round.rowTop;
+    tray.height = round.cellSize;
+    tray.width = round.cellSize * round.characterCount;
+    tray.left = round.rowLeft;
+    tray.visible = true;
 
     for (int i = 0; i < GameScreenModel::kPlaces; ++i) {
-        for (Control* c : {&m_model.Image1[i], &m_model.Image2[i], &m_model.Image3[i]}) {
-            c->Width = CellSize;
-            c->Height = CellSize;
+        for (Control* c : {&m_model.characters[i], &m_model.numerals[i], &m_model.cards[i]}) {
+            c->width = round.cellSize;
+            c->height = round.cellSize;
         }
     }
 
-    VerticalMargin = Round(CellSize + tray.Top);
-    LeftRange = Round(formWidth - CellSize);
+    round.verticalMargin = roundHalfEven(round.cellSize + tray.top);
+    round.leftRange = roundHalfEven(screenWidth - round.cellSize);
 
-    // The pictures. An empty selection plays as if every picture were selected.
-    const QStringList& pictures = m_shared.PlayablePictures();
+    drawPictures();
+    m_model.pointerHidden = settings.hidePointer;
+
+    round.current = 0;
+    round.wrongAnswers = 0;
+    round.chosenNumber = 0;
+    m_lastUncounted = -1;
+    m_phase = Phase::Catching;
+    m_roundOpen = true;
+    if (m_listener)
+        m_listener->roundBegan(round.characterCount);
+
+    setInterval(Step::Hop, std::max<int>(settings.blinkTime, 1) * 100);
+    placeCharacter();
+    schedule(Step::Hop);
+}
+
+// The pictures of the round. An empty selection plays as if every picture were selected.
+void GameScreen::drawPictures() {
+    const GameSettings& settings = m_shared.settings;
+    RoundState& round = m_round;
+    const QStringList& pictures = m_shared.playablePictures();
     const int pictureCount = int(pictures.size());
-    const int slotCount =
-        std::min<int>(std::max<int>(settings.MaxCount, CharacterCount), GameScreenModel::kPlaces);
+    const int slotCount = std::min<int>(std::max<int>(settings.maxCount, round.characterCount),
+                                        GameScreenModel::kPlaces);
     // Activation turns a mixed round off when too few pictures can be drawn; a round started
     // any other way must not hang on it either.
-    m_roundMixed = settings.MixedCharacters && pictureCount >= slotCount;
-    RoundPictures.fill(QString());
-    SinglePicturePath.clear();
-    if (m_roundMixed) {
+    round.mixed = settings.mixedCharacters && pictureCount >= slotCount;
+    round.pictures.fill(QString());
+    round.singlePicturePath.clear();
+    if (round.mixed) {
         for (int s = 0; s < slotCount; ++s) {
             const auto usedBefore = [&](const QString& name) {
-                return std::find(RoundPictures.begin(), RoundPictures.begin() + s, name) !=
-                       RoundPictures.begin() + s;
+                return std::find(round.pictures.begin(), round.pictures.begin() + s, name) !=
+                       round.pictures.begin() + s;
             };
             int redraws = 0;
             do {
-                RoundPictures[s] =
-                    pictures[std::min(Int(m_random.Rnd() * pictureCount), pictureCount - 1)];
-            } while (usedBefore(RoundPictures[s]) && ++redraws < kMaxRedraws);
-            if (usedBefore(RoundPictures[s])) {
+                round.pictures[s] = pictures[std::min(floorToInt(m_random.uniform() * pictureCount),
+                                                      pictureCount - 1)];
+            } while (usedBefore(round.pictures[s]) && ++redraws < kMaxRedraws);
+            if (usedBefore(round.pictures[s])) {
                 const auto unused = std::find_if(pictures.begin(), pictures.end(),
                                                  [&](const QString& n) { return !usedBefore(n); });
                 if (unused != pictures.end())
-                    RoundPictures[s] = *unused;
+                    round.pictures[s] = *unused;
             }
         }
     } else if (pictureCount > 0) {
-        const int k = std::min(Int(m_random.Rnd() * pictureCount), pictureCount - 1);
-        SinglePicturePath = m_shared.PathOf(pictures[k]);
+        const int k = std::min(floorToInt(m_random.uniform() * pictureCount), pictureCount - 1);
+        round.singlePicturePath = m_shared.pathOf(pictures[k]);
     }
-
-    m_model.PointerHidden = settings.HideCursor;
-
-    CurrentCount = 0;
-    WrongAnswers = 0;
-    CountingPhase = false;
-    CardsLocked = false;
-    m_stopped = false;
-
-    setTimerInterval(1, std::max<int>(settings.BlinkTime, 1) * 100);
-    PlaceCharacter();
-    setTimerEnabled(1, true);
 }
 
-void GameScreen::PlaceCharacter() {
+// The character on show jumps to a new random place below the tray, with the hop sound.
+void GameScreen::placeCharacter() {
     EntryScope scope(*this);
-    if (CurrentCount < 0 || CurrentCount >= GameScreenModel::kPlaces)
+    const int current = m_round.current;
+    if (current < 0 || current >= GameScreenModel::kPlaces)
         return;
-    AppearLeft = Int(m_random.Rnd() * LeftRange);
-    AppearTop = Int(m_random.Rnd() * (m_model.Height - 2 * VerticalMargin) + VerticalMargin);
+    const std::int32_t left = floorToInt(m_random.uniform() * m_round.leftRange);
+    const std::int32_t top =
+        floorToInt(m_random.uniform() * (m_model.height - 2 * m_round.verticalMargin) +
+                   m_round.verticalMargin);
 
-    Control& character = m_model.Image1[CurrentCount];
-    character.Top = AppearTop;
-    character.Left = AppearLeft;
-    character.Visible = true;
+    Control& character = m_model.characters[current];
+    character.top = top;
+    character.left = left;
+    character.visible = true;
     // Read from disk every time: a picture changed in the folder shows at the next jump.
-    m_pictures.load(CurrentCount, m_roundMixed ? m_shared.PathOf(RoundPictures[CurrentCount])
-                                               : SinglePicturePath);
-
-    SoundFile = GameSound::Hop;
-    PlaySound();
+    m_pictures.load(current, m_round.mixed ? m_shared.pathOf(m_round.pictures[current])
+                                           : m_round.singlePicturePath);
+    play(Sound::Hop);
 }
 
-void GameScreen::ClearScreen() {
+void GameScreen::clearScreen() {
     EntryScope scope(*this);
-    m_model.Label1.Visible = false;
-    m_model.Label2.Visible = false;
-    m_model.Label3.Visible = false;
-    m_model.Shape1.Visible = false;
+    m_model.mark.visible = false;
+    m_model.message.visible = false;
+    m_model.tray.visible = false;
     for (int i = 0; i < GameScreenModel::kPlaces; ++i) {
-        m_model.Image1[i].Visible = false;
-        m_model.Image2[i].Visible = false;
-        m_model.Image3[i].Visible = false;
+        m_model.characters[i].visible = false;
+        m_model.numerals[i].visible = false;
+        m_model.cards[i].visible = false;
     }
 }
 
-void GameScreen::Timer1_Timer() {
-    PlaceCharacter();
+void GameScreen::hop() {
+    placeCharacter();
 }
 
-void GameScreen::Timer8_Timer() {
-    setTimerEnabled(8, false);
-    PlaceCharacter();
-    setTimerEnabled(1, true);
+void GameScreen::nextCharacter() {
+    placeCharacter();
+    schedule(Step::Hop);
 }
 
-void GameScreen::Timer7_Timer() {
-    setTimerEnabled(7, false);
-    ClearScreen();
-    NewRound();
+void GameScreen::nextRound() {
+    clearScreen();
+    newRound();
 }

@@ -5,26 +5,27 @@
 #include <array>
 #include <cstdint>
 
-// The game screen's controls as the game's handlers see them: places and sizes in twips
-// (1440 to the logical inch), visibility and captions. The window draws this model and nothing
-// else. The starting values are the design places; start-up and each round place everything
-// that is shown before it is made visible.
+// The game screen as the game sees it: places and sizes in twips (1440 to the logical inch),
+// visibility and captions. The window draws this model and nothing else. The starting values
+// are design places; start-up and each round place everything that is shown before it is made
+// visible.
 
 struct Control {
-    std::int32_t Left = 0;
-    std::int32_t Top = 0;
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
-    bool Visible = false;
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool visible = false;
 
     bool contains(std::int32_t x, std::int32_t y) const {
-        return x >= Left && x < Left + Width && y >= Top && y < Top + Height;
+        return x >= left && x < left + width && y >= top && y < top + height;
     }
 };
 
-struct LabelControl : Control {
-    QString Caption;
-    std::int32_t FontSize = 9;  // points
+// A line of text centred in its box, on a transparent background.
+struct TextControl : Control {
+    QString caption;
+    std::int32_t fontSize = 9;  // points
 };
 
 // Which control the pointer is over, for routing input.
@@ -37,24 +38,23 @@ struct HitTarget {
 struct GameScreenModel {
     static constexpr int kPlaces = 10;  // characters, numerals and cards: exactly ten each
 
-    // The window itself (Form1); start-up makes it cover the whole screen.
-    std::int32_t Width = 6345;
-    std::int32_t Height = 4680;
+    // The window itself; start-up makes it cover the whole screen.
+    std::int32_t width = 6345;
+    std::int32_t height = 4680;
 
-    Control Shape1{1440, 120, 3015, 615, true};  // the tray, light yellow; hidden before a round
-    std::array<Control, kPlaces> Image1{};       // the characters
-    std::array<Control, kPlaces> Image2{};       // the numerals laid over counted characters
-    std::array<Control, kPlaces> Image3{};       // the number cards
-    LabelControl Label1;                         // spare label, red; never shown
-    LabelControl Label2;                         // the judgement mark "○" or "×", red
-    LabelControl Label3;                         // the message line, black
+    Control tray{1440, 120, 3015, 615, true};  // light yellow; hidden before a round
+    std::array<Control, kPlaces> characters{};
+    std::array<Control, kPlaces> numerals{};  // numeral i + 1, laid over a counted character
+    std::array<Control, kPlaces> cards{};     // card i + 1
+    TextControl mark;                         // "○" or "×", red
+    TextControl message;                      // the message line, black
 
     // The mouse pointer: hidden on the game screen when the settings ask for it.
-    bool PointerHidden = false;
+    bool pointerHidden = false;
 
     GameScreenModel();
 
     // The topmost visible control at (x, y) that takes the pointer. Numerals, the tray and the
-    // labels never take it, so a touch through a numeral reaches the character under it.
+    // texts never take it, so a touch through a numeral reaches the character under it.
     HitTarget controlAt(std::int32_t x, std::int32_t y) const;
 };

@@ -71,12 +71,12 @@ const Twips& twips() {
     return perPixel;
 }
 
-QRect toPixels(int left, int top, int width, int height) {
+QRect toPixels(const DesignBox& box) {
     // Round the edges rather than the sizes, so that controls that touch in twips touch on screen.
     const auto px = [](int t) { return int(std::lround(twips().toPixels(t))); };
-    const int x = px(left);
-    const int y = px(top);
-    return {x, y, px(left + width) - x, px(top + height) - y};
+    const int x = px(box.left);
+    const int y = px(box.top);
+    return {x, y, px(box.left + box.width) - x, px(box.top + box.height) - y};
 }
 
 void fitCaption(QWidget* control, int roomLeft, int roomRight, Anchor anchor) {
@@ -113,11 +113,11 @@ AdultScreen::AdultScreen(const QString& name, const QString& title, int widthTwi
     setObjectName(name);
     setWindowTitle(title);
     setFont(windowFont());
-    setFixedSize(toPixels(0, 0, widthTwips, heightTwips).size());
+    setFixedSize(toPixels({0, 0, widthTwips, heightTwips}).size());
 }
 
 void AdultScreen::open() {
-    Form_Activate();
+    load();
     if (!m_placed) {
         centreOnScreen(this);
         m_placed = true;
@@ -138,28 +138,28 @@ void AdultScreen::closeEvent(QCloseEvent* event) {
     // itself, as it ends, is let through.
     if (event->spontaneous()) {
         event->ignore();
-        Command2_Click();
+        cancel();
         return;
     }
     QWidget::closeEvent(event);
 }
 
-FrameRectangle::FrameRectangle(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("Shape1"));
+WindowOutline::WindowOutline(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("windowOutline"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
 }
 
-void FrameRectangle::paintEvent(QPaintEvent*) {
+void WindowOutline::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-FrameBox::FrameBox(const QString& caption, QWidget* parent) : QGroupBox(caption, parent) {}
+GroupBox::GroupBox(const QString& caption, QWidget* parent) : QGroupBox(caption, parent) {}
 
-void FrameBox::paintEvent(QPaintEvent*) {
+void GroupBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QFontMetrics metrics(font());
     const QRect line = rect().adjusted(0, metrics.height() / 2, -2, -2);
@@ -173,14 +173,13 @@ void FrameBox::paintEvent(QPaintEvent*) {
     painter.drawText(caption, Qt::AlignCenter, title());
 }
 
-CommandButton::CommandButton(const QString& caption, QWidget* parent)
-    : QPushButton(caption, parent) {
+ScreenButton::ScreenButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
     setAutoDefault(false);
     setDefault(false);
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void CommandButton::keyPressEvent(QKeyEvent* event) {
+void ScreenButton::keyPressEvent(QKeyEvent* event) {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         !event->isAutoRepeat()) {
         click();

@@ -10,13 +10,14 @@
 
 #include <functional>
 
+#include "screens/screen_layouts.h"
 #include "ui/twips.h"
 
 class QCloseEvent;
 class QKeyEvent;
 class QPaintEvent;
 
-// Pieces the two adult screens share: their fonts, the drawn frame, the title and credit lines,
+// Pieces the two adult screens share: their fonts, the drawn outline, the title and credit lines,
 // buttons that only the focused one answers Enter, and placing controls designed in twips.
 
 namespace ScreenParts {
@@ -31,7 +32,7 @@ QString fullWidthNumber(int value);
 
 // Twips to logical pixels for the screen the windows open on (15 twips a pixel at 96 DPI).
 const Twips& twips();
-QRect toPixels(int left, int top, int width, int height);
+QRect toPixels(const DesignBox& box);
 
 // How a control grows when its caption does not fit the design size with the installed font:
 // text that starts at the left edge keeps its left edge; centred text keeps its centre.
@@ -55,14 +56,14 @@ public:
     // to the front.
     void open();
     // Loads the controls from the game's values; runs each time the screen is opened.
-    virtual void Form_Activate() = 0;
+    virtual void load() = 0;
 
 protected:
     AdultScreen(const QString& name, const QString& title, int widthTwips, int heightTwips,
                 std::function<void()> returnToGame, QWidget* parent);
     void returnToGame() const;
     // "キャンセル": back to the game, nothing kept.
-    virtual void Command2_Click() = 0;
+    virtual void cancel() = 0;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -70,33 +71,34 @@ private:
     bool m_placed = false;
 };
 
-// `Shape1`: the window's own frame, a one-pixel rectangle in the text colour, no fill. It lies
-// beneath every other control and never takes the mouse.
-class FrameRectangle : public QWidget {
+// The line drawn round the inside of the window (the window has no border of its own): a
+// one-pixel rectangle in the text colour, no fill. It lies beneath every other control and never
+// takes the mouse.
+class WindowOutline : public QWidget {
 public:
-    explicit FrameRectangle(QWidget* parent);
+    explicit WindowOutline(QWidget* parent);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// A frame around a group of controls, drawn as the desktop's classic frames are: an etched line
-// whose top runs through the middle of the caption. (The toolkit's own style puts the line below
-// the caption, where it would cut through the first option button of each frame.)
-class FrameBox : public QGroupBox {
+// A captioned box round a group of controls, drawn as the desktop's classic group boxes are: an
+// etched line whose top runs through the middle of the caption. (The toolkit's own style puts the
+// line below the caption, where it would cut through the first option button of each group.)
+class GroupBox : public QGroupBox {
 public:
-    FrameBox(const QString& caption, QWidget* parent);
+    GroupBox(const QString& caption, QWidget* parent);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// A command button for a window that has no default and no cancel button: Enter and Return
-// press it only while it has the focus (the toolkit would otherwise press nothing outside a
-// dialog), and it never becomes a default button.
-class CommandButton : public QPushButton {
+// A button for a window that has no default and no cancel button: Enter and Return press it
+// only while it has the focus (the toolkit would otherwise press nothing outside a dialog), and
+// it never becomes a default button.
+class ScreenButton : public QPushButton {
 public:
-    CommandButton(const QString& caption, QWidget* parent);
+    ScreenButton(const QString& caption, QWidget* parent);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

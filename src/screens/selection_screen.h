@@ -17,19 +17,19 @@ public:
                     QWidget* parent = nullptr);
 
     // Fills the list with the pictures and marks those of the current selection.
-    void Form_Activate() override;
+    void load() override;
 
     // How many picture files the list has read for its thumbnails so far.
     int thumbnailsRead() const;
 
 private:
     void buildControls();
-    void Command1_Click();
-    void Command2_Click() override;
-    void Command3_Click();
-    void Command4_Click();
+    // "決定": the marked pictures become the selection, kept in "Fname.txt"; back to the game.
+    // Nothing happens while no picture is marked.
+    void decide();
+    void cancel() override;
 
     SharedState& m_state;
-    QListWidget* m_list = nullptr;  // List1
+    QListWidget* m_pictureList = nullptr;
     ThumbnailDelegate* m_thumbnails = nullptr;
 };

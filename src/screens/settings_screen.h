@@ -20,34 +20,36 @@ public:
                    QWidget* parent = nullptr);
 
     // Loads every control from the stored settings; entries left from an earlier visit go.
-    void Form_Activate() override;
-
-    // The counting way as it stood when the screen was last loaded.
-    qint16 EntryCountMode = 0;
+    void load() override;
 
 private:
     void buildControls();
-    void HScroll1_Change();
-    void HScroll2_Change();
-    void HScroll3_Change();
-    void HScroll1_Scroll();
-    void HScroll2_Scroll();
-    void HScroll3_Scroll();
-    static void showValue(QLabel* box, int value);
-    void Command1_Click();
-    void Command2_Click() override;
-    void ApplySettings();
-    void setPair(int falseOption, int trueOption, bool value);
+    void showBarValues();
+    // "実行": checks the entries, keeps them and goes back to the game.
+    void apply();
+    void cancel() override;
+    // Keeps the entries in memory and in "Pimo.txt" when any differs from the stored settings.
+    void applySettings();
 
     SharedState& m_state;
+    // The counting way as it stood when the screen was last loaded.
+    qint16 m_countWayOnEntry = 0;
 
-    // Option1 .. Option13 at indices 1 .. 13 (index 0 unused).
-    std::array<QRadioButton*, 14> m_options{};
-    QButtonGroup* m_countWays = nullptr;
-    QScrollBar* m_blinkTime = nullptr;  // HScroll1
-    QScrollBar* m_minCount = nullptr;   // HScroll2
-    QScrollBar* m_maxCount = nullptr;   // HScroll3
-    QLabel* m_blinkTimeBox = nullptr;   // Label4
-    QLabel* m_minCountBox = nullptr;    // Label6
-    QLabel* m_maxCountBox = nullptr;    // Label7
+    // One button per counting way, at the index of its CountWay value.
+    std::array<QRadioButton*, CountWay::NoCounting + 1> m_countWays{};
+    QButtonGroup* m_countWayGroup = nullptr;
+    QRadioButton* m_touchByPointer = nullptr;
+    QRadioButton* m_touchByClick = nullptr;
+    QRadioButton* m_sameCharacters = nullptr;
+    QRadioButton* m_variousCharacters = nullptr;
+    QRadioButton* m_askHowMany = nullptr;
+    QRadioButton* m_askHowManyPeople = nullptr;
+    QRadioButton* m_pointerShown = nullptr;
+    QRadioButton* m_pointerHidden = nullptr;
+    QScrollBar* m_blinkTimeBar = nullptr;
+    QScrollBar* m_minimumCountBar = nullptr;
+    QScrollBar* m_maximumCountBar = nullptr;
+    QLabel* m_blinkTimeValue = nullptr;
+    QLabel* m_minimumCountValue = nullptr;
+    QLabel* m_maximumCountValue = nullptr;
 };

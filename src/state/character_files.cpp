@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-QString DataFolderFromArguments(const QStringList& argumentsAfterProgramName) {
+QString dataFolderFromArguments(const QStringList& argumentsAfterProgramName) {
     QString folder = argumentsAfterProgramName.join(u' ');
     if (folder.isEmpty()) {
         return {};
@@ -36,7 +36,7 @@ bool canStoreInSelectionFile(const QString& name) {
     return back && *back == name;
 }
 
-QStringList ScanCharacterFiles(const QString& dataFolder, const WarningSink& warn) {
+QStringList scanCharacterFiles(const QString& dataFolder, const WarningSink& warn) {
     const QDir folder(dataFolder.isEmpty() ? QStringLiteral(".") : dataFolder);
     // Files only (links to files count, folders named "x.gif" do not), hidden ones left out as
     // a folder listing shows them; "*.gif" in any letter case, so "NEKO.GIF" is a picture too.

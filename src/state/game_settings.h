@@ -2,21 +2,6 @@
 
 #include <QtGlobal>
 
-// The eight values that shape every round. The defaults are those of a fresh "Pimo.txt":
-// 1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,2,5
-struct GameSettings {
-    qint16 CountMode = 1;          // see CountWay below
-    bool ClickToCount = false;     // true: a click counts; false: the pointer touching counts
-    bool MixedCharacters = false;  // true: the characters of a round are different pictures
-    bool AskHowManyPeople = false;  // true: "ぜんぶでなんにんかな"; false: "ぜんぶでいくつかな"
-    bool HideCursor = false;  // true: no mouse pointer on the game screen
-    qint16 BlinkTime = 15;    // tenths of a second a character stays in one place
-    qint16 MinCount = 2;      // fewest characters in a round
-    qint16 MaxCount = 5;      // most characters in a round
-
-    bool operator==(const GameSettings&) const = default;
-};
-
 // The five counting ways, as the settings screen names them.
 namespace CountWay {
 constexpr qint16 AnyOrder = 0;  // "どこからでもＯＫ"
@@ -25,6 +10,21 @@ constexpr qint16 FromLeftCorrected = 2;  // "左から順に（誤訂正有り�
 constexpr qint16 FromLeftBlinking = 3;  // "左から順に（数字点滅）": numerals shown briefly
 constexpr qint16 NoCounting = 4;        // "かぞえ無し"
 }  // namespace CountWay
+
+// The eight values that shape every round. The defaults are those of a fresh "Pimo.txt":
+// 1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,2,5
+struct GameSettings {
+    qint16 countWay = CountWay::FromLeft;  // one of CountWay
+    bool clickToCount = false;     // true: a click counts; false: the pointer touching counts
+    bool mixedCharacters = false;  // true: the characters of a round are different pictures
+    bool askHowManyPeople = false;  // true: "ぜんぶでなんにんかな"; false: "ぜんぶでいくつかな"
+    bool hidePointer = false;  // true: no mouse pointer on the game screen
+    qint16 blinkTime = 15;     // tenths of a second a character stays in one place
+    qint16 minCount = 2;       // fewest characters in a round
+    qint16 maxCount = 5;       // most characters in a round
+
+    bool operator==(const GameSettings&) const = default;
+};
 
 // The ranges the settings screen keeps.
 namespace SettingRange {

@@ -12,7 +12,7 @@ QByteArray selectionFileContents(const QStringList& characterFiles, const QStrin
                 (chosen.contains(name) ? QStringLiteral("#TRUE#") : QStringLiteral("#FALSE#")) +
                 QStringLiteral("\r\n");
     }
-    // ScanCharacterFiles lets in only names that code page 932 keeps, so this cannot fail for the
+    // scanCharacterFiles lets in only names that code page 932 keeps, so this cannot fail for the
     // game's own lists.
     return encodeCodePage932(text).value_or(QByteArray());
 }
@@ -51,9 +51,9 @@ std::optional<QStringList> parseSelectionFile(const QByteArray& bytes,
     return selected;
 }
 
-bool SaveSelection(const SharedState& state, QString* error) {
-    return writeFileAtomically(state.DataFolder + kSelectionFileName,
-                               selectionFileContents(state.CharacterFiles, state.SelectedFiles),
+bool saveSelection(const SharedState& state, QString* error) {
+    return writeFileAtomically(state.dataFolder + kSelectionFileName,
+                               selectionFileContents(state.characterFiles, state.selectedFiles),
                                error);
 }
 
@@ -63,30 +63,30 @@ void loadSelectionOrSelectAll(SharedState& state, QString* writeError) {
     }
     // The biggest file that fits this folder has every picture unselected. With thousands of
     // pictures it is above the usual limit, and then a valid file must not count as unreadable.
-    const qint64 largestValid = selectionFileContents(state.CharacterFiles, {}).size();
-    const ReadResult read = readTextFile(state.DataFolder + kSelectionFileName,
+    const qint64 largestValid = selectionFileContents(state.characterFiles, {}).size();
+    const ReadResult read = readTextFile(state.dataFolder + kSelectionFileName,
                                          std::max(kMaxTextFileBytes, largestValid));
     if (read.status == ReadStatus::Ok) {
-        if (auto selected = parseSelectionFile(read.bytes, state.CharacterFiles)) {
-            state.SelectedFiles = *selected;
+        if (auto selected = parseSelectionFile(read.bytes, state.characterFiles)) {
+            state.selectedFiles = *selected;
             return;
         }
     }
     // Missing, unreadable, malformed or written for other folder contents: every picture is
     // selected and the file rewritten to say so. The old file is replaced in one step rather
     // than deleted first, so a failed write leaves it as it was.
-    state.SelectedFiles = state.CharacterFiles;
+    state.selectedFiles = state.characterFiles;
     QString error;
-    if (!SaveSelection(state, &error) && writeError) {
+    if (!saveSelection(state, &error) && writeError) {
         *writeError = error.isEmpty() ? QStringLiteral("unknown error") : error;
     }
 }
 
-void LoadSelection(SharedState& state, const WarningSink& warn) {
+void loadSelection(SharedState& state, const WarningSink& warn) {
     QString writeError;
     loadSelectionOrSelectAll(state, &writeError);
     if (!writeError.isEmpty() && warn) {
-        warn(cannotWriteWarning(state.DataFolder + kSelectionFileName, writeError,
+        warn(cannotWriteWarning(state.dataFolder + kSelectionFileName, writeError,
                                 QStringLiteral("every picture selected")));
     }
 }

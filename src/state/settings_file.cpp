@@ -14,10 +14,10 @@ QByteArray flagText(bool flag) {
 
 QByteArray settingsFileContents(const GameSettings& settings) {
     const QByteArrayList values = {
-        QByteArray::number(settings.CountMode), flagText(settings.ClickToCount),
-        flagText(settings.MixedCharacters),     flagText(settings.AskHowManyPeople),
-        flagText(settings.HideCursor),          QByteArray::number(settings.BlinkTime),
-        QByteArray::number(settings.MinCount),  QByteArray::number(settings.MaxCount),
+        QByteArray::number(settings.countWay), flagText(settings.clickToCount),
+        flagText(settings.mixedCharacters),    flagText(settings.askHowManyPeople),
+        flagText(settings.hidePointer),        QByteArray::number(settings.blinkTime),
+        QByteArray::number(settings.minCount), QByteArray::number(settings.maxCount),
     };
     return values.join(',') + "\r\n";
 }
@@ -45,45 +45,45 @@ std::optional<GameSettings> parseSettingsFile(const QByteArray& bytes) {
         return parseFlag(value->text);
     };
     // One statement per value keeps the reading order the file order.
-    const auto countMode = integer();
+    const auto countWay = integer();
     const auto clickToCount = flag();
     const auto mixedCharacters = flag();
     const auto askHowManyPeople = flag();
-    const auto hideCursor = flag();
+    const auto hidePointer = flag();
     const auto blinkTime = integer();
     const auto minCount = integer();
     const auto maxCount = integer();
-    if (!countMode || !clickToCount || !mixedCharacters || !askHowManyPeople || !hideCursor ||
+    if (!countWay || !clickToCount || !mixedCharacters || !askHowManyPeople || !hidePointer ||
         !blinkTime || !minCount || !maxCount) {
         return std::nullopt;
     }
     GameSettings settings;
-    settings.CountMode = *countMode;
-    settings.ClickToCount = *clickToCount;
-    settings.MixedCharacters = *mixedCharacters;
-    settings.AskHowManyPeople = *askHowManyPeople;
-    settings.HideCursor = *hideCursor;
-    settings.BlinkTime = *blinkTime;
-    settings.MinCount = *minCount;
-    settings.MaxCount = *maxCount;
+    settings.countWay = *countWay;
+    settings.clickToCount = *clickToCount;
+    settings.mixedCharacters = *mixedCharacters;
+    settings.askHowManyPeople = *askHowManyPeople;
+    settings.hidePointer = *hidePointer;
+    settings.blinkTime = *blinkTime;
+    settings.minCount = *minCount;
+    settings.maxCount = *maxCount;
     return settings;
 }
 
 GameSettings clampedToRanges(GameSettings settings) {
-    if (settings.CountMode < CountWay::AnyOrder || settings.CountMode > CountWay::NoCounting) {
-        settings.CountMode = GameSettings{}.CountMode;
+    if (settings.countWay < CountWay::AnyOrder || settings.countWay > CountWay::NoCounting) {
+        settings.countWay = GameSettings{}.countWay;
     }
-    settings.BlinkTime =
-        std::clamp(settings.BlinkTime, SettingRange::MinBlinkTime, SettingRange::MaxBlinkTime);
-    settings.MinCount =
-        std::clamp(settings.MinCount, SettingRange::MinCharacters, SettingRange::MaxCharacters);
-    settings.MaxCount =
-        std::clamp(settings.MaxCount, SettingRange::MinCharacters, SettingRange::MaxCharacters);
-    settings.MinCount = std::min(settings.MinCount, settings.MaxCount);
+    settings.blinkTime =
+        std::clamp(settings.blinkTime, SettingRange::MinBlinkTime, SettingRange::MaxBlinkTime);
+    settings.minCount =
+        std::clamp(settings.minCount, SettingRange::MinCharacters, SettingRange::MaxCharacters);
+    settings.maxCount =
+        std::clamp(settings.maxCount, SettingRange::MinCharacters, SettingRange::MaxCharacters);
+    settings.minCount = std::min(settings.minCount, settings.maxCount);
     return settings;
 }
 
-bool SaveSettings(const QString& dataFolder, const GameSettings& settings, QString* error) {
+bool saveSettings(const QString& dataFolder, const GameSettings& settings, QString* error) {
     return writeFileAtomically(dataFolder + kSettingsFileName, settingsFileContents(settings),
                                error);
 }
@@ -104,13 +104,13 @@ GameSettings loadSettingsOrDefaults(const QString& dataFolder, QString* writeErr
     // written holds exactly these values, so it is not read back.
     const GameSettings defaults;
     QString error;
-    if (!SaveSettings(dataFolder, defaults, &error) && writeError) {
+    if (!saveSettings(dataFolder, defaults, &error) && writeError) {
         *writeError = error.isEmpty() ? QStringLiteral("unknown error") : error;
     }
     return defaults;
 }
 
-GameSettings ReadSettingsAtStartUp(const QString& dataFolder, const WarningSink& warn) {
+GameSettings readSettingsAtStartUp(const QString& dataFolder, const WarningSink& warn) {
     QString writeError;
     const GameSettings settings = loadSettingsOrDefaults(dataFolder, &writeError);
     if (!writeError.isEmpty() && warn) {

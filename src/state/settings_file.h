@@ -22,18 +22,18 @@ QByteArray settingsFileContents(const GameSettings& settings);
 std::optional<GameSettings> parseSettingsFile(const QByteArray& bytes);
 
 // A hand-edited file can hold values the game cannot play with. Brings each into range:
-// CountMode outside 0 to 4 becomes 1, BlinkTime into 1 to 40, MinCount and MaxCount into 1 to 10,
-// then a MinCount above MaxCount becomes MaxCount.
+// a countWay that is none of the five ways becomes CountWay::FromLeft, blinkTime goes into 1 to 40,
+// minCount and maxCount into 1 to 10, then a minCount above maxCount becomes maxCount.
 GameSettings clampedToRanges(GameSettings settings);
 
 // Writes "Pimo.txt" in `dataFolder` atomically. false (and `error`) when it cannot be written.
-bool SaveSettings(const QString& dataFolder, const GameSettings& settings,
+bool saveSettings(const QString& dataFolder, const GameSettings& settings,
                   QString* error = nullptr);
 
 // The start-up reader. Reads "Pimo.txt"; when it is missing or malformed, writes the defaults and
 // plays with them. Values out of range are brought into range in memory; the file stays as it is.
 // A folder that cannot be written does not stop the game: one warning, defaults in memory.
-GameSettings ReadSettingsAtStartUp(const QString& dataFolder, const WarningSink& warn);
+GameSettings readSettingsAtStartUp(const QString& dataFolder, const WarningSink& warn);
 
 // The start-up reader without its warning: a failed write of the defaults is handed back in
 // `writeError` (empty when none), so that start-up can report an unwritable data folder once for

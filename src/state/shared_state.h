@@ -10,20 +10,20 @@
 struct SharedState {
     // Put in front of every data file name: empty (the current folder) or a folder path that
     // ends in the platform's separator.
-    QString DataFolder;
-    GameSettings Settings;
-    // Picture file names (no folder), in the fixed order of ScanCharacterFiles.
-    QStringList CharacterFiles;
-    // The pictures chosen for play, in CharacterFiles order, without gaps.
-    QStringList SelectedFiles;
+    QString dataFolder;
+    GameSettings settings;
+    // Picture file names (no folder), in the fixed order of scanCharacterFiles.
+    QStringList characterFiles;
+    // The pictures chosen for play, in characterFiles order, without gaps.
+    QStringList selectedFiles;
 
-    int CharacterFileCount() const { return int(CharacterFiles.size()); }
-    int SelectedCount() const { return int(SelectedFiles.size()); }
+    int characterFileCount() const { return int(characterFiles.size()); }
+    int selectedCount() const { return int(selectedFiles.size()); }
 
     // The pictures a round draws from. A hand-edited "Fname.txt" can leave the selection
     // empty; the game then plays as if every picture were selected (nothing is written).
-    const QStringList& PlayablePictures() const {
-        return SelectedFiles.isEmpty() ? CharacterFiles : SelectedFiles;
+    const QStringList& playablePictures() const {
+        return selectedFiles.isEmpty() ? characterFiles : selectedFiles;
     }
-    QString PathOf(const QString& pictureName) const { return DataFolder + pictureName; }
+    QString pathOf(const QString& pictureName) const { return dataFolder + pictureName; }
 };

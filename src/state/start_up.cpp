@@ -6,21 +6,21 @@
 #include "state/selection_file.h"
 #include "state/settings_file.h"
 
-std::optional<SharedState> LoadGameData(const QStringList& argumentsAfterProgramName,
+std::optional<SharedState> loadGameData(const QStringList& argumentsAfterProgramName,
                                         const WarningSink& warn) {
     SharedState state;
-    state.DataFolder = DataFolderFromArguments(argumentsAfterProgramName);
+    state.dataFolder = dataFolderFromArguments(argumentsAfterProgramName);
 
     // The pictures are looked for before the settings are read (the older order read the
     // settings first): a folder without any picture, a mistyped path for instance, is then left
     // exactly as it was, instead of gaining a "Pimo.txt" on the way to the message.
-    state.CharacterFiles = ScanCharacterFiles(state.DataFolder, warn);
-    if (state.CharacterFiles.isEmpty()) {
+    state.characterFiles = scanCharacterFiles(state.dataFolder, warn);
+    if (state.characterFiles.isEmpty()) {
         return std::nullopt;
     }
 
     QString settingsError;
-    state.Settings = loadSettingsOrDefaults(state.DataFolder, &settingsError);
+    state.settings = loadSettingsOrDefaults(state.dataFolder, &settingsError);
     QString selectionError;
     loadSelectionOrSelectAll(state, &selectionError);
 
@@ -30,17 +30,17 @@ std::optional<SharedState> LoadGameData(const QStringList& argumentsAfterProgram
         return state;
     }
     if (!settingsError.isEmpty() && !selectionError.isEmpty()) {
-        const QString folder = state.DataFolder.isEmpty() ? QDir::currentPath() : state.DataFolder;
+        const QString folder = state.dataFolder.isEmpty() ? QDir::currentPath() : state.dataFolder;
         warn(QStringLiteral("kazoemashou: cannot write \"%1\" or \"%2\" in \"%3\" (%4); playing "
                             "with the default settings and every picture selected, kept in "
                             "memory only")
                  .arg(kSettingsFileName, kSelectionFileName, QDir::toNativeSeparators(folder),
                       settingsError));
     } else if (!settingsError.isEmpty()) {
-        warn(cannotWriteWarning(state.DataFolder + kSettingsFileName, settingsError,
+        warn(cannotWriteWarning(state.dataFolder + kSettingsFileName, settingsError,
                                 QStringLiteral("the default settings")));
     } else if (!selectionError.isEmpty()) {
-        warn(cannotWriteWarning(state.DataFolder + kSelectionFileName, selectionError,
+        warn(cannotWriteWarning(state.dataFolder + kSelectionFileName, selectionError,
                                 QStringLiteral("every picture selected")));
     }
     return state;

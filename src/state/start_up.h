@@ -15,5 +15,5 @@ inline const QString kGameTitle = QStringLiteral("かぞえましょう");
 // The game's data as start-up reads it: the data folder from the command line, the settings, the
 // character pictures and the selection. nullopt when the folder holds no picture: the caller
 // shows kNoPicturesMessage and ends the program; nothing has been written then.
-std::optional<SharedState> LoadGameData(const QStringList& argumentsAfterProgramName,
+std::optional<SharedState> loadGameData(const QStringList& argumentsAfterProgramName,
                                         const WarningSink& warn);

@@ -2,12 +2,12 @@
 
 namespace {
 bool samePlace(const Control& a, const Control& b) {
-    return a.Visible == b.Visible && a.Left == b.Left && a.Top == b.Top && a.Width == b.Width &&
-           a.Height == b.Height;
+    return a.visible == b.visible && a.left == b.left && a.top == b.top && a.width == b.width &&
+           a.height == b.height;
 }
 
-bool sameLabel(const LabelControl& a, const LabelControl& b) {
-    return samePlace(a, b) && a.Caption == b.Caption && a.FontSize == b.FontSize;
+bool sameText(const TextControl& a, const TextControl& b) {
+    return samePlace(a, b) && a.caption == b.caption && a.fontSize == b.fontSize;
 }
 
 // Where a control is drawn, in whole pixels, with a pixel to spare for the smoothing of a
@@ -18,11 +18,11 @@ QRect drawnArea(const Control& control, const Twips& twips) {
 
 void addChange(QRegion& area, const Control& before, const Control& after, bool pictureChanged,
                const Twips& twips) {
-    if (samePlace(before, after) && !(pictureChanged && after.Visible))
+    if (samePlace(before, after) && !(pictureChanged && after.visible))
         return;
-    if (before.Visible)
+    if (before.visible)
         area += drawnArea(before, twips);
-    if (after.Visible)
+    if (after.visible)
         area += drawnArea(after, twips);
 }
 }  // namespace
@@ -38,17 +38,17 @@ QRegion changedArea(const ShownScreen& before, const ShownScreen& after, const T
                     const QRect& whole) {
     const GameScreenModel& was = before.model;
     const GameScreenModel& now = after.model;
-    if (was.Width != now.Width || was.Height != now.Height || !sameLabel(was.Label1, now.Label1) ||
-        !sameLabel(was.Label2, now.Label2) || !sameLabel(was.Label3, now.Label3)) {
+    if (was.width != now.width || was.height != now.height || !sameText(was.mark, now.mark) ||
+        !sameText(was.message, now.message)) {
         return whole;
     }
     QRegion area;
-    addChange(area, was.Shape1, now.Shape1, false, twips);
+    addChange(area, was.tray, now.tray, false, twips);
     for (int i = 0; i < GameScreenModel::kPlaces; ++i) {
-        addChange(area, was.Image1[i], now.Image1[i], before.pictures[i] != after.pictures[i],
-                  twips);
-        addChange(area, was.Image2[i], now.Image2[i], false, twips);
-        addChange(area, was.Image3[i], now.Image3[i], false, twips);
+        addChange(area, was.characters[i], now.characters[i],
+                  before.pictures[i] != after.pictures[i], twips);
+        addChange(area, was.numerals[i], now.numerals[i], false, twips);
+        addChange(area, was.cards[i], now.cards[i], false, twips);
     }
     return area & whole;
 }

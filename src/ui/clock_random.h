@@ -11,7 +11,7 @@ public:
     ClockSeededRandom()
         : m_engine(static_cast<std::uint64_t>(
               std::chrono::system_clock::now().time_since_epoch().count())) {}
-    double Rnd() override { return std::uniform_real_distribution<double>(0.0, 1.0)(m_engine); }
+    double uniform() override { return std::uniform_real_distribution<double>(0.0, 1.0)(m_engine); }
 
 private:
     std::mt19937_64 m_engine;

@@ -3,8 +3,8 @@
 #include <QIcon>
 #include <QImage>
 
-// The pictures the game carries inside itself: the number cards of `Image3`, the numeral
-// pictures of `Image2` and the window's icon. They are never read from the data folder.
+// The pictures the game carries inside itself: the number cards, the numerals laid over
+// counted characters and the window's icon. They are never read from the data folder.
 
 // Registers the pictures with Qt's resource system. The view library is static, so the program
 // (and every test that shows pictures) calls this once before asking for a picture.

@@ -66,8 +66,8 @@ void GameWindow::start() {
     // Without a window manager (a bare X server) full-screen requests are ignored, so the
     // window is also given the screen's geometry itself.
     setGeometry(area);
-    m_game.Form_Load(m_twips.fromPixels(area.width()), m_twips.fromPixels(area.height()));
-    m_game.Form_Activate();
+    m_game.start(m_twips.fromPixels(area.width()), m_twips.fromPixels(area.height()));
+    m_game.activate();
     showFullScreen();
     raise();
     activateWindow();
@@ -83,16 +83,16 @@ void GameWindow::activateFromOurScreen() {
     if (!m_awayInOurScreen)
         return;
     m_awayInOurScreen = false;
-    m_game.Form_Activate();
+    m_game.activate();
 }
 
 void GameWindow::dropInputQueuedDuringWaits(TimerService& timers) {
     auto step = timers.fired;
-    timers.fired = [this, step](int id) {
+    timers.fired = [this, step](Step due) {
         QElapsedTimer took;
         took.start();
         if (step)
-            step(id);
+            step(due);
         if (took.elapsed() > kBlockingStepMs)
             m_sinceBlockingStep.start();
     };
@@ -103,7 +103,7 @@ bool GameWindow::inputHeld() const {
 }
 
 void GameWindow::updatePointer() {
-    const bool hidden = m_game.model().PointerHidden;
+    const bool hidden = m_game.model().pointerHidden;
     if (hidden == m_pointerHidden)
         return;
     m_pointerHidden = hidden;
@@ -123,18 +123,18 @@ void GameWindow::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const GameScreenModel& model = m_game.model();
 
-    // Bottom to top: the tray, the characters, the numerals, the spare label, the cards, the
-    // judgement mark, the message. Within an array the lower index lies on top.
-    if (model.Shape1.Visible) {
-        const QRectF tray = m_twips.toPixels(model.Shape1);
+    // Bottom to top: the tray, the characters, the numerals, the cards, the mark, the message.
+    // Within one kind the lower index lies on top.
+    if (model.tray.visible) {
+        const QRectF tray = m_twips.toPixels(model.tray);
         painter.fillRect(tray, kTrayYellow);
         painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
         painter.drawRect(tray.adjusted(0.5, 0.5, -0.5, -0.5));
     }
     for (int i = GameScreenModel::kPlaces - 1; i >= 0; --i) {
-        if (!model.Image1[i].Visible)
+        if (!model.characters[i].visible)
             continue;
-        const QRectF place = m_twips.toPixels(model.Image1[i]);
+        const QRectF place = m_twips.toPixels(model.characters[i]);
         const QImage& picture = m_pictures.picture(i);
         if (picture.isNull()) {
             drawPlaceholder(painter, place);
@@ -145,16 +145,15 @@ void GameWindow::paintEvent(QPaintEvent*) {
     for (int i = GameScreenModel::kPlaces - 1; i >= 0; --i) {
         // The embedded pictures are decoded when first shown, not while the child waits for
         // the first character.
-        if (model.Image2[i].Visible)
-            painter.drawImage(m_twips.toPixels(model.Image2[i]), numeralPicture(i + 1));
+        if (model.numerals[i].visible)
+            painter.drawImage(m_twips.toPixels(model.numerals[i]), numeralPicture(i + 1));
     }
-    drawLabel(painter, model.Label1, kMarkRed);
     for (int i = GameScreenModel::kPlaces - 1; i >= 0; --i) {
-        if (model.Image3[i].Visible)
-            painter.drawImage(m_twips.toPixels(model.Image3[i]), cardPicture(i + 1));
+        if (model.cards[i].visible)
+            painter.drawImage(m_twips.toPixels(model.cards[i]), cardPicture(i + 1));
     }
-    drawLabel(painter, model.Label2, kMarkRed);
-    drawLabel(painter, model.Label3, palette().color(QPalette::WindowText));
+    drawText(painter, model.mark, kMarkRed);
+    drawText(painter, model.message, palette().color(QPalette::WindowText));
 
     if (m_afterFirstFrame) {
         // After this paint has reached the screen, not within it.
@@ -164,16 +163,15 @@ void GameWindow::paintEvent(QPaintEvent*) {
 
 // The message's large glyphs are drawn as outlines, anew at every frame: about 8 ms at
 // 1920 x 1080 and more than 20 ms at 3840 x 2160, paid again for every numeral a touch lays
-// during counting. So a label is drawn once into a picture, and each frame copies the picture.
-void GameWindow::drawLabel(QPainter& painter, const LabelControl& label,
-                           const QColor& colour) const {
-    if (!label.Visible || label.Caption.isEmpty())
+// during counting. So a text is drawn once into a picture, and each frame copies the picture.
+void GameWindow::drawText(QPainter& painter, const TextControl& text, const QColor& colour) const {
+    if (!text.visible || text.caption.isEmpty())
         return;
-    const QRectF box = m_twips.toPixels(label);
-    const QFont font = gameScreenFont(m_twips.pointsToPixels(label.FontSize));
+    const QRectF box = m_twips.toPixels(text);
+    const QFont font = gameScreenFont(m_twips.pointsToPixels(text.fontSize));
     const qreal ratio = painter.device()->devicePixelRatioF();
     const QString key = QStringLiteral("%1|%2|%3|%4|%5,%6,%7,%8")
-                            .arg(label.Caption)
+                            .arg(text.caption)
                             .arg(font.pixelSize())
                             .arg(colour.rgba())
                             .arg(ratio)
@@ -181,30 +179,30 @@ void GameWindow::drawLabel(QPainter& painter, const LabelControl& label,
                             .arg(box.y())
                             .arg(box.width())
                             .arg(box.height());
-    auto drawn = m_drawnLabels.constFind(key);
-    if (drawn == m_drawnLabels.constEnd()) {
+    auto drawn = m_drawnTexts.constFind(key);
+    if (drawn == m_drawnTexts.constEnd()) {
         // A handful of captions at a handful of places; a changed screen simply starts afresh.
-        if (m_drawnLabels.size() >= 16)
-            m_drawnLabels.clear();
-        // A label's background is transparent; its text may reach past its box (the font's line
+        if (m_drawnTexts.size() >= 16)
+            m_drawnTexts.clear();
+        // A text's background is transparent; its text may reach past its box (the font's line
         // is taller than the cell the message is laid out in), so it is not clipped.
         constexpr int kFlags = Qt::AlignCenter | Qt::TextDontClip;
         const int margin = font.pixelSize() / 4 + 2;  // glyphs stand out of their advance a little
         const QRect reach = QFontMetricsF(font)
-                                .boundingRect(box, kFlags, label.Caption)
+                                .boundingRect(box, kFlags, text.caption)
                                 .united(box)
                                 .toAlignedRect()
                                 .adjusted(-margin, -margin, margin, margin);
         QImage picture(reach.size() * ratio, QImage::Format_ARGB32_Premultiplied);
         picture.setDevicePixelRatio(ratio);
         picture.fill(Qt::transparent);
-        QPainter text(&picture);
-        text.setRenderHint(QPainter::TextAntialiasing);
-        text.setPen(colour);
-        text.setFont(font);
-        text.drawText(box.translated(-reach.topLeft()), kFlags, label.Caption);
-        text.end();
-        drawn = m_drawnLabels.insert(key, {reach.topLeft(), picture});
+        QPainter onPicture(&picture);
+        onPicture.setRenderHint(QPainter::TextAntialiasing);
+        onPicture.setPen(colour);
+        onPicture.setFont(font);
+        onPicture.drawText(box.translated(-reach.topLeft()), kFlags, text.caption);
+        onPicture.end();
+        drawn = m_drawnTexts.insert(key, {reach.topLeft(), picture});
     }
     painter.drawImage(drawn->first, drawn->second);
 }
@@ -243,18 +241,18 @@ void GameWindow::keyPressEvent(QKeyEvent* event) {
         return;
     switch (event->key()) {
         case Qt::Key_Escape:
-            m_game.Form_KeyDown(GameKey::Escape);
+            m_game.keyPressed(GameKey::Escape);
             break;
         case Qt::Key_H:
-            m_game.Form_KeyDown(GameKey::H);
+            m_game.keyPressed(GameKey::H);
             break;
         case Qt::Key_N:
-            m_game.Form_KeyDown(GameKey::N);
+            m_game.keyPressed(GameKey::N);
             break;
         default:
             // Letters and digits carry their own key codes; every other key does nothing.
             if (event->key() >= Qt::Key_0 && event->key() <= Qt::Key_Z)
-                m_game.Form_KeyDown(event->key());
+                m_game.keyPressed(event->key());
             break;
     }
 }

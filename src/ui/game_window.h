@@ -50,13 +50,13 @@ private:
     void pointerPressed(const QPointF& position);
     bool inputHeld() const;
     void updatePointer();
-    void drawLabel(QPainter& painter, const LabelControl& label, const QColor& colour) const;
+    void drawText(QPainter& painter, const TextControl& text, const QColor& colour) const;
 
     GameScreen& m_game;
     const QtCharacterPictures& m_pictures;
     Twips m_twips;
-    // Each label drawn once into a picture (see drawLabel), by caption, size, colour and place.
-    mutable QHash<QString, QPair<QPoint, QImage>> m_drawnLabels;
+    // Each text drawn once into a picture (see drawText), by caption, size, colour and place.
+    mutable QHash<QString, QPair<QPoint, QImage>> m_drawnTexts;
     bool m_awayInOurScreen = false;
     bool m_pointerHidden = false;
     QElapsedTimer m_sinceBlockingStep;

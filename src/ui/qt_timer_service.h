@@ -7,13 +7,13 @@
 
 #include "game/ports.h"
 
-// The game screen's nine timers on Qt's event loop.
+// The game's timed steps on Qt's event loop, one timer each.
 class QtTimerService : public QObject, public TimerService {
 public:
     QtTimerService();
-    void start(int id, int intervalMs) override;
-    void stop(int id) override;
+    void start(Step step, int intervalMs) override;
+    void stop(Step step) override;
 
 private:
-    std::array<QTimer, 9> m_timers;
+    std::array<QTimer, kStepCount> m_timers;
 };

@@ -1,6 +1,6 @@
 #include "ui/sound_player.h"
 
-#include "game/game_screen.h"
+#include "ui/sound_files.h"
 
 #include <QAudioSink>
 #include <QFile>
@@ -209,11 +209,8 @@ private:
 const QStringList& QtSoundPlayer::gameSounds() {
     static const QStringList names = [] {
         QStringList all;
-        for (int n = 1; n <= 10; ++n)
-            all.append(GameSound::number(n));
-        all << GameSound::Hop << GameSound::IntoRow << GameSound::LetsCount << GameSound::HowMany
-            << GameSound::HowManyPeople << GameSound::Right << GameSound::Wrong
-            << GameSound::OnceMore;
+        for (Sound sound : kAllSounds)
+            all.append(soundFileName(sound));
         return all;
     }();
     return names;
@@ -260,7 +257,11 @@ const WaveClip* QtSoundPlayer::clipFor(const QString& fileName) {
     return it->clip.isPlayable() ? &it->clip : nullptr;
 }
 
-void QtSoundPlayer::play(const QString& fileName) {
+void QtSoundPlayer::play(Sound sound) {
+    playFile(soundFileName(sound));
+}
+
+void QtSoundPlayer::playFile(const QString& fileName) {
     ++m_serial;
     m_lengthNs = 0;
     m_held.reset();

@@ -58,7 +58,9 @@ public:
     void holdSounds() { m_holding = true; }
     void releaseHeldSounds();
 
-    void play(const QString& fileName) override;
+    void play(Sound sound) override;
+    // Plays a sound file of the current folder (or any path) as the game's sounds are played.
+    void playFile(const QString& fileName);
     bool isPlaying() const override;
     void waitForSound() override;
     void silence() override;

@@ -19,7 +19,7 @@ public:
     }
     double toPixels(std::int32_t twips) const { return twips / m_perPixel; }
     QRectF toPixels(const Control& c) const {
-        return {toPixels(c.Left), toPixels(c.Top), toPixels(c.Width), toPixels(c.Height)};
+        return {toPixels(c.left), toPixels(c.top), toPixels(c.width), toPixels(c.height)};
     }
     // A font size in points as pixels: a point is 20 twips.
     double pointsToPixels(double points) const { return points * 20.0 / m_perPixel; }

@@ -1,7 +1,7 @@
 #pragma once
 
 // Shared by the tests that put faults under the real program: a run of the game on a private
-// X screen, the places of the adult screens' buttons, reading the game's screen back from a
+// X screen, the places of the adult screens' controls, reading the game's screen back from a
 // screenshot, data folders, and a private tmpfs mount for a read-only or a full disk.
 
 #include <QByteArray>
@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include "app/virtual_screen.h"
+#include "screens/screen_layouts.h"
 
 namespace Faults {
 
@@ -34,28 +35,40 @@ QStringList entriesOf(const QString& folder);
 // The peak resident memory of a running process in KiB (VmHWM), or -1.
 qint64 peakResidentKb(qint64 pid);
 
-// A place on one of the adult screens, given in twips from its top-left corner as its design
-// gives them (15 twips to a pixel), and the buttons used here.
+// A place on one of the adult screens, in twips from its window's top-left corner (15 twips to a
+// pixel). The places come from the layouts the screens are built from, so a test names the control
+// it clicks instead of copying where it lies.
 struct TwipsPoint {
     int x;
     int y;
 };
+// The middle of a control, placed in `group` when it lies inside one.
+constexpr TwipsPoint middleOf(DesignBox control, DesignBox group = {}) {
+    return {group.left + control.left + control.width / 2,
+            group.top + control.top + control.height / 2};
+}
+// A point on an option button's caption, 600 twips in from its left edge, past its round
+// indicator: the caption may end well before the button's right edge.
+constexpr TwipsPoint captionOf(DesignBox option, DesignBox group) {
+    return {group.left + option.left + 600, group.top + option.top + option.height / 2};
+}
+
 namespace Settings {
 inline const QString kTitle = QStringLiteral("カード選び");
-// "実行": 4800, 5400, 975 x 375; the centre.
-constexpr TwipsPoint kApply{4800 + 487, 5400 + 187};
-// "キャンセル": 3360, 5400, 975 x 375.
-constexpr TwipsPoint kCancel{3360 + 487, 5400 + 187};
-// "なんにんかな" (Option11, in the frame at 360, 5160) and "いくつかな" (Option10): the start of
-// their captions. Changing the question's wording does not change how a character is caught.
-constexpr TwipsPoint kHowManyPeople{360 + 240 + 600, 5160 + 600 + 127};
-constexpr TwipsPoint kHowMany{360 + 240 + 600, 5160 + 240 + 127};
+constexpr TwipsPoint kApply = middleOf(SettingsLayout::applyButton);    // "実行"
+constexpr TwipsPoint kCancel = middleOf(SettingsLayout::cancelButton);  // "キャンセル"
+// "なんにんかな" and "いくつかな": changing the question's wording does not change how a
+// character is caught.
+constexpr TwipsPoint kAskHowManyPeople =
+    captionOf(SettingsLayout::askHowManyPeople, SettingsLayout::questionGroup);
+constexpr TwipsPoint kAskHowMany =
+    captionOf(SettingsLayout::askHowMany, SettingsLayout::questionGroup);
 }  // namespace Settings
 namespace Selection {
+// The selection screen's window caption.
 inline const QString kTitle = QStringLiteral("Form3");
-// "決定": 840, 3960, 1095 x 495; "キャンセル": 840, 3120, 1095 x 375.
-constexpr TwipsPoint kDecide{840 + 547, 3960 + 247};
-constexpr TwipsPoint kCancel{840 + 547, 3120 + 187};
+constexpr TwipsPoint kDecide = middleOf(SelectionLayout::decideButton);  // "決定"
+constexpr TwipsPoint kCancel = middleOf(SelectionLayout::cancelButton);  // "キャンセル"
 }  // namespace Selection
 
 // What a screenshot of the game screen shows during the appearing phase.

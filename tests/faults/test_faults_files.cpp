@@ -245,7 +245,7 @@ private:
     static void saveBothAndSeeThemFail(GameRun& game) {
         const QString settings = game.openScreen(QStringLiteral("h"), Settings::kTitle);
         QVERIFY(!settings.isEmpty());
-        QVERIFY(game.clickAt(settings, Settings::kHowManyPeople));
+        QVERIFY(game.clickAt(settings, Settings::kAskHowManyPeople));
         QVERIFY(game.clickAt(settings, Settings::kApply));
         QVERIFY2(game.answerMessageBox(kSettingsNotSaved), qPrintable(game.standardError()));
 

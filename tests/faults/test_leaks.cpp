@@ -189,8 +189,8 @@ private slots:
             if (step % 40 == 20) {
                 const QString settings = game.openScreen(QStringLiteral("h"), Settings::kTitle);
                 QVERIFY(!settings.isEmpty());
-                game.clickAt(settings,
-                             random.bounded(2) ? Settings::kHowManyPeople : Settings::kHowMany);
+                game.clickAt(settings, random.bounded(2) ? Settings::kAskHowManyPeople
+                                                         : Settings::kAskHowMany);
                 game.clickAt(settings, random.bounded(2) ? Settings::kApply : Settings::kCancel);
                 ++screens;
             } else if (step % 40 == 39) {

@@ -68,17 +68,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The start-up reader on a real folder.
     SharedState state;
-    state.DataFolder = freshDataFolder();
-    state.CharacterFiles = pictures;
-    state.SelectedFiles = {QStringLiteral("not a picture of this folder.gif")};
-    const QString path = state.DataFolder + kSelectionFileName;
+    state.dataFolder = freshDataFolder();
+    state.characterFiles = pictures;
+    state.selectedFiles = {QStringLiteral("not a picture of this folder.gif")};
+    const QString path = state.dataFolder + kSelectionFileName;
     writeWholeFile(path, input);
     bool warned = false;
-    LoadSelection(state, [&warned](const QString&) { warned = true; });
+    loadSelection(state, [&warned](const QString&) { warned = true; });
     fuzzCheck(!warned, "a warning although the folder can be written");
-    fuzzCheck(isSubList(state.SelectedFiles, pictures),
+    fuzzCheck(isSubList(state.selectedFiles, pictures),
               "the game plays with pictures that are not the folder's, or out of order");
-    fuzzCheck(folderHoldsOnly(state.DataFolder, kSelectionFileName),
+    fuzzCheck(folderHoldsOnly(state.dataFolder, kSelectionFileName),
               "a stray file left in the data folder");
 
     const QByteArray after = readWholeFile(path);
@@ -87,9 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<QStringList> parsed = parseSelectionFile(input, pictures);
     if (parsed && input.size() <= limit) {
         fuzzCheck(after == input, "a selection file that fits the folder was rewritten");
-        fuzzCheck(state.SelectedFiles == *parsed, "the game does not play what the file says");
+        fuzzCheck(state.selectedFiles == *parsed, "the game does not play what the file says");
     } else {
-        fuzzCheck(state.SelectedFiles == pictures,
+        fuzzCheck(state.selectedFiles == pictures,
                   "after an unusable selection file not every picture is selected");
         fuzzCheck(after == selectionFileContents(pictures, pictures),
                   "an unusable selection file was not replaced by one selecting everything");

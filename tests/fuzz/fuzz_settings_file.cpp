@@ -11,11 +11,11 @@
 namespace {
 
 bool inRange(const GameSettings& s) {
-    return s.CountMode >= CountWay::AnyOrder && s.CountMode <= CountWay::NoCounting &&
-           s.BlinkTime >= SettingRange::MinBlinkTime && s.BlinkTime <= SettingRange::MaxBlinkTime &&
-           s.MinCount >= SettingRange::MinCharacters && s.MinCount <= SettingRange::MaxCharacters &&
-           s.MaxCount >= SettingRange::MinCharacters && s.MaxCount <= SettingRange::MaxCharacters &&
-           s.MinCount <= s.MaxCount;
+    return s.countWay >= CountWay::AnyOrder && s.countWay <= CountWay::NoCounting &&
+           s.blinkTime >= SettingRange::MinBlinkTime && s.blinkTime <= SettingRange::MaxBlinkTime &&
+           s.minCount >= SettingRange::MinCharacters && s.minCount <= SettingRange::MaxCharacters &&
+           s.maxCount >= SettingRange::MinCharacters && s.maxCount <= SettingRange::MaxCharacters &&
+           s.minCount <= s.maxCount;
 }
 
 }  // namespace
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeWholeFile(path, input);
     bool warned = false;
     const GameSettings playing =
-        ReadSettingsAtStartUp(folder, [&warned](const QString&) { warned = true; });
+        readSettingsAtStartUp(folder, [&warned](const QString&) { warned = true; });
     fuzzCheck(!warned, "a warning although the folder can be written");
     fuzzCheck(inRange(playing), "the game plays with settings out of range");
     fuzzCheck(folderHoldsOnly(folder, kSettingsFileName), "a stray file left in the data folder");

@@ -20,7 +20,7 @@ inline void fuzzCheck(bool condition, const char* what) {
     }
 }
 
-// The data folder for one input: empty, as a DataFolder prefix (ends in a separator).
+// The data folder for one input: empty, as a dataFolder prefix (ends in a separator).
 // In memory (/dev/shm) where there is one: saving a file syncs it to disk, which would otherwise
 // bound the run to a few hundred inputs a second.
 inline QString freshDataFolder() {

@@ -1,17 +1,19 @@
-// Catching the characters and counting them in the row, in every counting way and with both
-// touch methods, on the simulated clock.
+// Catching the characters and counting them in the tray, in every counting way and with both
+// touch methods, on the simulated clock; and what the game tells of a round as it is played.
 
 #include <QtTest>
+
+#include <functional>
 
 #include "support/game_rig.h"
 
 namespace {
-GameSettings countingSettings(int countMode, int characters, bool clickToCount = false) {
+GameSettings countingSettings(qint16 countWay, int characters, bool clickToCount = false) {
     GameSettings s;
-    s.CountMode = qint16(countMode);
-    s.ClickToCount = clickToCount;
-    s.MinCount = qint16(characters);
-    s.MaxCount = qint16(characters);
+    s.countWay = countWay;
+    s.clickToCount = clickToCount;
+    s.minCount = qint16(characters);
+    s.maxCount = qint16(characters);
     return s;
 }
 
@@ -19,11 +21,11 @@ GameSettings countingSettings(int countMode, int characters, bool clickToCount =
 QStringList numeralsOver(const GameRig& rig) {
     QStringList found;
     for (int k : rig.visibleNumerals()) {
-        const Control& numeral = rig.model().Image2[k];
+        const Control& numeral = rig.model().numerals[k];
         for (int c = 0; c < GameScreenModel::kPlaces; ++c) {
-            const Control& character = rig.model().Image1[c];
-            if (character.Visible && character.Top == numeral.Top &&
-                character.Left == numeral.Left) {
+            const Control& character = rig.model().characters[c];
+            if (character.visible && character.top == numeral.top &&
+                character.left == numeral.left) {
                 found.append(QStringLiteral("%1@%2").arg(k).arg(c));
             }
         }
@@ -31,14 +33,17 @@ QStringList numeralsOver(const GameRig& rig) {
     return found;
 }
 
-QStringList numberSounds(const GameRig& rig, qint64 since) {
-    QStringList numbers;
-    for (const QString& f : rig.sound.filesSince(since)) {
-        if (f.front().isDigit())
-            numbers.append(f);
+// The numbers spoken from `since` on.
+QList<int> numberSounds(const GameRig& rig, qint64 since) {
+    QList<int> numbers;
+    for (Sound sound : rig.sound.soundsSince(since)) {
+        if (sound <= Sound::Ten)
+            numbers.append(static_cast<int>(sound));
     }
     return numbers;
 }
+
+using Play = std::function<bool(GameRig&, Child&)>;
 }  // namespace
 
 class CountingTest : public QObject {
@@ -52,7 +57,8 @@ private slots:
     void blinkingNumerals();
     void correctionAfterOutOfOrderTouch();
     void movingOverCharacterCountsOncePerSound();
-    void oneCharacterRound();
+    void roundIsTold_data();
+    void roundIsTold();
 };
 
 void CountingTest::catchingAndLiningUp_data() {
@@ -68,8 +74,8 @@ void CountingTest::catchingAndLiningUp() {
     GameScreen& game = rig.game;
     const GameScreenModel& model = rig.model();
     const auto centreOf = [&](int i) {
-        const Control& c = model.Image1[i];
-        return QPoint(c.Left + c.Width / 2, c.Top + c.Height / 2);
+        const Control& c = model.characters[i];
+        return QPoint(c.left + c.width / 2, c.top + c.height / 2);
     };
 
     rig.timers.advance(700);  // the hop sound has ended
@@ -80,51 +86,50 @@ void CountingTest::catchingAndLiningUp() {
     } else {
         game.pointerClicked(p0.x(), p0.y());
     }
-    QVERIFY(game.timerEnabled(1));
+    QVERIFY(game.stepPending(Step::Hop));
     QCOMPARE(rig.sound.plays.size(), 1);
 
     Child(rig).touch(0);
-    QVERIFY(!game.timerEnabled(1));
+    QVERIFY(!game.stepPending(Step::Hop));
     QCOMPARE(numeralsOver(rig), QStringList{"0@0"});
-    QCOMPARE(rig.sound.filesSince(700), QStringList{"1.wav"});
-    const Control caughtAt = model.Image1[0];
+    QCOMPARE(rig.sound.soundsSince(700), QList<Sound>{Sound::One});
+    const Control caughtAt = model.characters[0];
 
-    // 1.2 s later the character goes into the row with "ピコ.wav".
+    // 1.2 s later the character goes into the tray with its sound.
     rig.timers.advance(1199);
-    QCOMPARE(int(model.Image1[0].Top), int(caughtAt.Top));
+    QCOMPARE(int(model.characters[0].top), int(caughtAt.top));
     rig.timers.advance(1);
-    QCOMPARE(rig.sound.filesSince(1900), QStringList{"ピコ.wav"});
-    QCOMPARE(int(model.Image1[0].Top), 576);
-    QCOMPARE(int(model.Image1[0].Left), 5120);
+    QCOMPARE(rig.sound.soundsSince(1900), QList<Sound>{Sound::IntoTray});
+    QCOMPARE(int(model.characters[0].top), 576);
+    QCOMPARE(int(model.characters[0].left), 5120);
     QVERIFY(rig.visibleNumerals().isEmpty());
-    QCOMPARE(int(game.RowLeft), 5120 + 2560);
-    QCOMPARE(game.CurrentCount, 1);
+    QCOMPARE(int(game.round().rowLeft), 5120 + 2560);
+    QCOMPARE(game.round().current, 1);
 
     // 0.5 s later the next character comes, hopping again.
     rig.timers.advance(499);
     QCOMPARE(rig.visibleCharacters(), QList<int>{0});
     rig.timers.advance(1);
     QCOMPARE(rig.visibleCharacters(), (QList<int>{0, 1}));
-    QCOMPARE(rig.sound.filesSince(2400), QStringList{"ポコン.wav"});
-    QVERIFY(game.timerEnabled(1));
-    QCOMPARE(rig.timers.firesOf(1, 2400), QList<qint64>{});
+    QCOMPARE(rig.sound.soundsSince(2400), QList<Sound>{Sound::Hop});
+    QVERIFY(game.stepPending(Step::Hop));
+    QCOMPARE(rig.timers.firesOf(Step::Hop, 2400), QList<qint64>{});
     rig.timers.advance(1500);
-    QCOMPARE(rig.timers.firesOf(1, 2400), QList<qint64>{3900});
+    QCOMPARE(rig.timers.firesOf(Step::Hop, 2400), QList<qint64>{3900});
 
-    // The last one: "ピコ.wav" plays to its end, then counting begins.
+    // The last one: its sound into the tray plays to its end, then counting begins.
     rig.timers.advance(700);
     Child(rig).touch(1);
-    QCOMPARE(rig.sound.filesSince(4600), QStringList{"2.wav"});
+    QCOMPARE(rig.sound.soundsSince(4600), QList<Sound>{Sound::Two});
     rig.timers.advance(1200);
-    QCOMPARE(rig.sound.plays.at(rig.sound.plays.size() - 2).file, QStringLiteral("ピコ.wav"));
-    QCOMPARE(rig.sound.plays.last().file, QStringLiteral("かぞえよう.wav"));
+    QCOMPARE(rig.sound.soundsSince(5800), (QList<Sound>{Sound::IntoTray, Sound::LetsCount}));
     QCOMPARE(rig.sound.plays.last().at, qint64(5800 + 600));
-    QVERIFY(game.CountingPhase);
-    QCOMPARE(game.CurrentCount, 0);
-    QCOMPARE(model.Label3.Caption, QStringLiteral("かぞえてみよう"));
-    QVERIFY(model.Label3.Visible);
-    QCOMPARE(int(model.Image1[1].Left), 7680);
-    QCOMPARE(int(model.Image1[1].Top), 576);
+    QCOMPARE(game.phase(), Phase::Counting);
+    QCOMPARE(game.round().current, 0);
+    QCOMPARE(model.message.caption, GameText::LetsCount);
+    QVERIFY(model.message.visible);
+    QCOMPARE(int(model.characters[1].left), 7680);
+    QCOMPARE(int(model.characters[1].top), 576);
 }
 
 void CountingTest::touchesThatAreLost() {
@@ -135,7 +140,7 @@ void CountingTest::touchesThatAreLost() {
 
     // While the hop sound plays.
     child.touch(0);
-    QVERIFY(game.timerEnabled(1));
+    QVERIFY(game.stepPending(Step::Hop));
     QCOMPARE(rig.sound.plays.size(), 1);
 
     // Caught: touching it again once its number has been spoken speaks it again.
@@ -143,27 +148,27 @@ void CountingTest::touchesThatAreLost() {
     child.touch(0);
     rig.timers.advance(700);
     child.touch(0);
-    QCOMPARE(rig.sound.filesSince(0).mid(1), (QStringList{"1.wav", "1.wav"}));
+    QCOMPARE(rig.sound.soundsSince(0).mid(1), (QList<Sound>{Sound::One, Sound::One}));
 
-    // While the next one is on show, the one in the row takes no touch.
-    QVERIFY(
-        child.waitUntil([&] { return rig.model().Image1[1].Visible && !rig.sound.isPlaying(); }));
-    QCOMPARE(rig.timers.firesOf(2), QList<qint64>{1800});
+    // While the next one is on show, the one in the tray takes no touch.
+    QVERIFY(child.waitUntil(
+        [&] { return rig.model().characters[1].visible && !rig.sound.isPlaying(); }));
+    QCOMPARE(rig.timers.firesOf(Step::IntoTray), QList<qint64>{1800});
     const int playsBefore = int(rig.sound.plays.size());
     child.touch(0);
     QCOMPARE(int(rig.sound.plays.size()), playsBefore);
-    QVERIFY(game.timerEnabled(1));
+    QVERIFY(game.stepPending(Step::Hop));
 
     // Counting: a touch during the previous number's sound is lost.
     child.touch(1);
     QVERIFY(child.waitUntilQuiet());
-    QVERIFY(game.CountingPhase);
+    QCOMPARE(game.phase(), Phase::Counting);
     child.touch(1);
     child.touch(0);
-    QCOMPARE(game.CurrentCount, 1);
+    QCOMPARE(game.round().current, 1);
     QVERIFY(child.waitUntilQuiet());
     child.touch(0);
-    QCOMPARE(game.CurrentCount, 2);
+    QCOMPARE(game.round().current, 2);
     // Once the count is complete nothing is taken while the question is on its way.
     const int numbers = int(numberSounds(rig, 0).size());
     rig.timers.advance(700);
@@ -172,9 +177,9 @@ void CountingTest::touchesThatAreLost() {
 }
 
 void CountingTest::countingWays_data() {
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<qint16>("way");
     QTest::addColumn<QList<int>>("touches");
-    QTest::addColumn<QStringList>("sounds");
+    QTest::addColumn<QList<int>>("numbers");  // spoken
     QTest::addColumn<int>("counted");
     QTest::addColumn<QStringList>("numerals");
     QTest::addColumn<bool>("messageShown");
@@ -182,49 +187,50 @@ void CountingTest::countingWays_data() {
     QTest::addColumn<bool>("correctionComing");
 
     QTest::newRow("any order, one character three times")
-        << 0 << QList<int>{2, 2, 2} << QStringList{"1.wav", "2.wav", "3.wav"} << 3
+        << CountWay::AnyOrder << QList<int>{2, 2, 2} << QList<int>{1, 2, 3} << 3
         << QStringList{"0@2", "1@2", "2@2"} << false << true << false;
     QTest::newRow("any order, right to left")
-        << 0 << QList<int>{2, 1} << QStringList{"1.wav", "2.wav"} << 2 << QStringList{"0@2", "1@1"}
-        << false << false << false;
+        << CountWay::AnyOrder << QList<int>{2, 1} << QList<int>{1, 2} << 2
+        << QStringList{"0@2", "1@1"} << false << false << false;
     QTest::newRow("from left, others ignored")
-        << 1 << QList<int>{1, 0, 0, 2, 1} << QStringList{"1.wav", "2.wav"} << 2
+        << CountWay::FromLeft << QList<int>{1, 0, 0, 2, 1} << QList<int>{1, 2} << 2
         << QStringList{"0@0", "1@1"} << false << false << false;
     QTest::newRow("from left, nothing taken")
-        << 1 << QList<int>{2, 1} << QStringList{} << 0 << QStringList{} << true << false << false;
+        << CountWay::FromLeft << QList<int>{2, 1} << QList<int>{} << 0 << QStringList{} << true
+        << false << false;
     QTest::newRow("corrected, in order")
-        << 2 << QList<int>{0, 1, 2} << QStringList{"1.wav", "2.wav", "3.wav"} << 3
+        << CountWay::FromLeftCorrected << QList<int>{0, 1, 2} << QList<int>{1, 2, 3} << 3
         << QStringList{"0@0", "1@1", "2@2"} << false << true << false;
     QTest::newRow("corrected, counted one again")
-        << 2 << QList<int>{0, 1, 0} << QStringList{"1.wav", "2.wav", "3.wav"} << 2
+        << CountWay::FromLeftCorrected << QList<int>{0, 1, 0} << QList<int>{1, 2, 3} << 2
         << QStringList{"0@0", "1@1", "2@0"} << false << false << false;
     QTest::newRow("corrected, echo moves on")
-        << 2 << QList<int>{0, 0, 0} << QStringList{"1.wav", "2.wav", "2.wav"} << 1
+        << CountWay::FromLeftCorrected << QList<int>{0, 0, 0} << QList<int>{1, 2, 2} << 1
         << QStringList{"0@0", "1@0"} << false << false << false;
     QTest::newRow("corrected, too far right")
-        << 2 << QList<int>{0, 2} << QStringList{"1.wav", "2.wav"} << 1 << QStringList{"0@0", "1@2"}
-        << false << false << true;
+        << CountWay::FromLeftCorrected << QList<int>{0, 2} << QList<int>{1, 2} << 1
+        << QStringList{"0@0", "1@2"} << false << false << true;
     QTest::newRow("blinking, numerals go again")
-        << 3 << QList<int>{0, 2, 1, 0, 2} << QStringList{"1.wav", "2.wav", "3.wav"} << 3
+        << CountWay::FromLeftBlinking << QList<int>{0, 2, 1, 0, 2} << QList<int>{1, 2, 3} << 3
         << QStringList{"2@2"} << false << true << false;
 }
 
 void CountingTest::countingWays() {
-    QFETCH(int, mode);
+    QFETCH(qint16, way);
     QFETCH(QList<int>, touches);
-    GameRig rig(countingSettings(mode, 3));
+    GameRig rig(countingSettings(way, 3));
     rig.activate();
     Child child(rig);
     QVERIFY(child.catchAll());
     const qint64 start = rig.clock.now;
 
     QVERIFY(child.count(touches));
-    QTEST(numberSounds(rig, start), "sounds");
-    QTEST(rig.game.CurrentCount, "counted");
+    QTEST(numberSounds(rig, start), "numbers");
+    QTEST(rig.round().current, "counted");
     QTEST(numeralsOver(rig), "numerals");
-    QTEST(rig.model().Label3.Visible, "messageShown");
-    QTEST(rig.game.timerEnabled(3), "questionComing");
-    QTEST(rig.game.timerEnabled(6), "correctionComing");
+    QTEST(rig.model().message.visible, "messageShown");
+    QTEST(rig.game.stepPending(Step::Question), "questionComing");
+    QTEST(rig.game.stepPending(Step::Correction), "correctionComing");
 }
 
 void CountingTest::blinkingNumerals() {
@@ -232,27 +238,27 @@ void CountingTest::blinkingNumerals() {
     rig.activate();
     Child child(rig);
     QVERIFY(child.catchAll());
-    GameScreen& game = rig.game;
+    const GameScreen& game = rig.game;
 
     const qint64 t0 = rig.clock.now;
     child.touch(0);
     QCOMPARE(numeralsOver(rig), QStringList{"0@0"});
     rig.timers.advance(700);  // the number has been spoken; the numeral is still shown
     child.touch(1);
-    QCOMPARE(game.CurrentCount, 1);
+    QCOMPARE(game.round().current, 1);
     rig.timers.advance(100);
-    QCOMPARE(rig.timers.firesOf(9, t0), QList<qint64>{t0 + 800});
+    QCOMPARE(rig.timers.firesOf(Step::NumeralOff, t0), QList<qint64>{t0 + 800});
     QVERIFY(rig.visibleNumerals().isEmpty());
 
     // The last count: the numeral goes at 0.8 s, the question comes at 1 s.
     const qint64 t1 = rig.clock.now;
     child.touch(1);
-    QCOMPARE(game.CurrentCount, 2);
+    QCOMPARE(game.round().current, 2);
     rig.timers.advance(1000);
-    QCOMPARE(rig.timers.firesOf(9, t1 + 1), QList<qint64>{t1 + 800});
-    QCOMPARE(rig.timers.firesOf(3, t1), QList<qint64>{t1 + 1000});
+    QCOMPARE(rig.timers.firesOf(Step::NumeralOff, t1 + 1), QList<qint64>{t1 + 800});
+    QCOMPARE(rig.timers.firesOf(Step::Question, t1), QList<qint64>{t1 + 1000});
     QVERIFY(rig.visibleNumerals().isEmpty());
-    QCOMPARE(rig.model().Label3.Caption, QStringLiteral("ぜんぶでいくつかな"));
+    QCOMPARE(rig.model().message.caption, GameText::HowMany);
 }
 
 void CountingTest::correctionAfterOutOfOrderTouch() {
@@ -260,33 +266,32 @@ void CountingTest::correctionAfterOutOfOrderTouch() {
     rig.activate();
     Child child(rig);
     QVERIFY(child.catchAll());
-    GameScreen& game = rig.game;
+    const GameScreen& game = rig.game;
     QVERIFY(child.count({0}));
     QVERIFY(child.waitUntilQuiet());
 
     const qint64 t = rig.clock.now;
     child.touch(2);  // an error: the next character was 1
-    QCOMPARE(game.CurrentCount, 1);
+    QCOMPARE(game.round().current, 1);
     rig.timers.advance(700);
     child.touch(1);  // lost while the correction is pending
-    QCOMPARE(game.CurrentCount, 1);
+    QCOMPARE(game.round().current, 1);
     QCOMPARE(rig.visibleNumerals(), (QList<int>{0, 1}));
 
+    // The "×" sound 1 s after the error; the message and "もういちど" only once it has ended.
     rig.timers.advance(300);
-    QCOMPARE(rig.sound.plays.at(rig.sound.plays.size() - 2).file, QStringLiteral("ブー.wav"));
+    QCOMPARE(rig.sound.soundsSince(t + 1000), (QList<Sound>{Sound::Wrong, Sound::OnceMore}));
     QCOMPARE(rig.sound.plays.at(rig.sound.plays.size() - 2).at, t + 1000);
-    // The message and "もういちど.wav" only after "ブー.wav" has ended.
-    QCOMPARE(rig.sound.plays.last().file, QStringLiteral("もういちど.wav"));
     QCOMPARE(rig.sound.plays.last().at, t + 1600);
-    QVERIFY(rig.model().Label3.Visible);
-    QCOMPARE(rig.model().Label3.Caption, QStringLiteral("かぞえてみよう"));
+    QVERIFY(rig.model().message.visible);
+    QCOMPARE(rig.model().message.caption, GameText::LetsCount);
     QVERIFY(rig.visibleNumerals().isEmpty());
-    QCOMPARE(game.CurrentCount, 0);
+    QCOMPARE(game.round().current, 0);
 
     // Counting starts again from the left.
     QVERIFY(child.countInOrder());
-    QCOMPARE(game.CurrentCount, 3);
-    QVERIFY(game.timerEnabled(3));
+    QCOMPARE(game.round().current, 3);
+    QVERIFY(game.stepPending(Step::Question));
 }
 
 void CountingTest::movingOverCharacterCountsOncePerSound() {
@@ -300,24 +305,56 @@ void CountingTest::movingOverCharacterCountsOncePerSound() {
         child.touch(1);
         rig.timers.advance(100);
     }
-    QCOMPARE(numberSounds(rig, start), QStringList{"1.wav"});
+    QCOMPARE(numberSounds(rig, start), QList<int>{1});
     rig.timers.advance(200);  // the sound has ended; moving over it again counts again
     child.touch(1);
-    QCOMPARE(numberSounds(rig, start), (QStringList{"1.wav", "2.wav"}));
+    QCOMPARE(numberSounds(rig, start), (QList<int>{1, 2}));
     QCOMPARE(numeralsOver(rig), (QStringList{"0@1", "1@1"}));
 }
 
-void CountingTest::oneCharacterRound() {
-    for (int mode = CountWay::AnyOrder; mode <= CountWay::FromLeftBlinking; ++mode) {
-        GameRig rig(countingSettings(mode, 1, true));
-        rig.activate();
-        Child child(rig);
-        QVERIFY(child.catchAll());
-        QVERIFY(child.countInOrder());
-        QVERIFY(child.answer(1));
-        QVERIFY(child.waitUntil([&] { return rig.model().Label2.Visible; }));
-        QCOMPARE(rig.model().Label2.Caption, QStringLiteral("○"));
-    }
+// Rounds of two characters, played to a point; the lines the game told on the way.
+void CountingTest::roundIsTold_data() {
+    QTest::addColumn<qint16>("way");
+    QTest::addColumn<Play>("play");
+    QTest::addColumn<QStringList>("told");
+    const QStringList caught{"began 2", "caught 0", "caught 1"};
+    // The pointer stays on character `index`, moving over it for two seconds.
+    const auto linger = [](GameRig& rig, Child& child, int index) {
+        for (const qint64 end = rig.clock.now + 2000; rig.clock.now < end;) {
+            child.touch(index);
+            rig.timers.advance(100);
+        }
+        return true;
+    };
+    QTest::newRow("counted and answered right")
+        << CountWay::FromLeft << Play([](GameRig& rig, Child& c) {
+               return c.catchAll() && c.countInOrder() && c.answer(2) &&
+                      c.waitUntil([&] { return rig.game.stepPending(Step::NextRound); });
+           })
+        << caught + QStringList{"counted 0 1", "counted 1 2", "asked", "chose 2 right", "ended"};
+    QTest::newRow("answered wrong") << CountWay::NoCounting << Play([](GameRig&, Child& c) {
+        return c.catchAll() && c.answer(1);
+    }) << caught + QStringList{"asked", "chose 1 wrong"};
+    QTest::newRow("out of order, told once")
+        << CountWay::FromLeftCorrected
+        << Play([=](GameRig& rig, Child& c) { return c.catchAll() && linger(rig, c, 1); })
+        << caught + QStringList{"out of order 1"};
+    QTest::newRow("repeat, told once") << CountWay::FromLeft << Play([=](GameRig& rig, Child& c) {
+        return c.catchAll() && c.count({0}) && c.waitUntilQuiet() && linger(rig, c, 0);
+    }) << caught + QStringList{"counted 0 1", "repeat 0"};
+    QTest::newRow("cut short by H") << CountWay::FromLeft << Play([](GameRig& rig, Child& c) {
+        return c.catchAll() && (rig.game.keyPressed(GameKey::H), true);
+    }) << caught + QStringList{"cut short"};
+}
+
+void CountingTest::roundIsTold() {
+    QFETCH(qint16, way);
+    QFETCH(Play, play);
+    GameRig rig(countingSettings(way, 2));
+    rig.activate();
+    Child child(rig);
+    QVERIFY(play(rig, child));
+    QTEST(rig.listener.events, "told");
 }
 
 QTEST_GUILESS_MAIN(CountingTest)

@@ -1,4 +1,4 @@
-// The keys of the game screen and StopAll: whenever Esc, H or N is pressed, no step of the round
+// The keys of the game screen and stopping: whenever Esc, H or N is pressed, no step of the round
 // runs afterwards, nothing sounds, and the next activation starts a clean round.
 
 #include <QtTest>
@@ -10,24 +10,24 @@
 namespace {
 struct BreakOff {};  // thrown from a tick to leave a scripted round where it stands
 
-GameSettings keySettings(int countMode) {
+GameSettings keySettings(qint16 countWay) {
     GameSettings s;
-    s.CountMode = qint16(countMode);
-    s.MinCount = 2;
-    s.MaxCount = 2;
+    s.countWay = countWay;
+    s.minCount = 2;
+    s.maxCount = 2;
     return s;
 }
 
-// A whole round with mistakes in it, so that every timer of the round runs at some point,
+// A whole round with mistakes in it, so that every step of the round runs at some point,
 // up to the start of the next round.
 bool playEventfulRound(GameRig& rig, Child& child) {
-    GameScreen& game = rig.game;
+    const GameScreen& game = rig.game;
     // Slow to catch the first character: it hops once.
-    if (!child.waitUntil([&] { return !rig.timers.firesOf(1).isEmpty(); }))
+    if (!child.waitUntil([&] { return !rig.timers.firesOf(Step::Hop).isEmpty(); }))
         return false;
     if (!child.catchAll())
         return false;
-    switch (rig.settings().CountMode) {
+    switch (rig.settings().countWay) {
         case CountWay::FromLeftCorrected:
             if (!child.count({1}) || !child.countInOrder())
                 return false;  // an error first
@@ -43,36 +43,36 @@ bool playEventfulRound(GameRig& rig, Child& child) {
                 return false;
             break;
     }
-    if (rig.settings().CountMode != CountWay::NoCounting) {
+    if (rig.settings().countWay != CountWay::NoCounting) {
         if (!child.answer(1))
             return false;  // wrong
-        if (!child.waitUntil([&] { return game.CardsLocked && rig.visibleCards().isEmpty(); })) {
+        if (!child.waitUntil([&] { return game.phase() == Phase::Counting; }))
             return false;
-        }
         if (!child.countInOrder())
             return false;
     }
     if (!child.answer(2))
         return false;
-    return child.waitUntil([&] { return !game.CountingPhase && game.timerEnabled(1); });
+    return child.waitUntil(
+        [&] { return game.phase() == Phase::Catching && game.stepPending(Step::Hop); });
 }
 
 QString describe(const Control& c) {
     return QStringLiteral("%1,%2,%3,%4,%5;")
-        .arg(c.Left)
-        .arg(c.Top)
-        .arg(c.Width)
-        .arg(c.Height)
-        .arg(c.Visible);
+        .arg(c.left)
+        .arg(c.top)
+        .arg(c.width)
+        .arg(c.height)
+        .arg(c.visible);
 }
 
 QString describe(const GameScreenModel& m) {
-    QString all = describe(m.Shape1);
+    QString all = describe(m.tray);
     for (int i = 0; i < GameScreenModel::kPlaces; ++i) {
-        all += describe(m.Image1[i]) + describe(m.Image2[i]) + describe(m.Image3[i]);
+        all += describe(m.characters[i]) + describe(m.numerals[i]) + describe(m.cards[i]);
     }
-    for (const LabelControl* label : {&m.Label1, &m.Label2, &m.Label3}) {
-        all += describe(*label) + label->Caption + ";";
+    for (const TextControl* text : {&m.mark, &m.message}) {
+        all += describe(*text) + text->caption + ";";
     }
     return all;
 }
@@ -105,67 +105,67 @@ void KeysTest::keys() {
     rig.activate();
     rig.timers.advance(100);
     const int changes = rig.modelChanges;
-    rig.game.Form_KeyDown(key);
+    rig.game.keyPressed(key);
     QTEST(rig.host.calls, "hostCalls");
     QVERIFY(rig.modelChanges > changes);
     // Any other key leaves the round running: the hop sound plays on and the character hops.
     const bool stops = !hostCalls.isEmpty();
     QCOMPARE(rig.sound.isPlaying(), !stops);
-    QCOMPARE(rig.game.timerEnabled(1), !stops);
+    QCOMPARE(rig.game.stepPending(Step::Hop), !stops);
     rig.timers.advance(1500);
-    QCOMPARE(rig.timers.firesOf(1).size(), stops ? 0 : 1);
+    QCOMPARE(rig.timers.firesOf(Step::Hop).size(), stops ? 0 : 1);
 }
 
 void KeysTest::stopAtEveryStep_data() {
     QTest::addColumn<int>("key");
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<qint16>("way");
     const QList<QPair<const char*, int>> keys{
         {"Esc", GameKey::Escape}, {"H", GameKey::H}, {"N", GameKey::N}};
-    for (const auto& [name, key] : keys) {
-        for (int mode : {CountWay::AnyOrder, CountWay::FromLeftCorrected,
-                         CountWay::FromLeftBlinking, CountWay::NoCounting}) {
-            QTest::newRow(qPrintable(QStringLiteral("%1, way %2").arg(name).arg(mode)))
-                << key << mode;
-        }
+    const QList<QPair<const char*, qint16>> ways{{"any order", CountWay::AnyOrder},
+                                                 {"corrected", CountWay::FromLeftCorrected},
+                                                 {"blinking", CountWay::FromLeftBlinking},
+                                                 {"no counting", CountWay::NoCounting}};
+    for (const auto& [keyName, key] : keys) {
+        for (const auto& [wayName, way] : ways)
+            QTest::addRow("%s, %s", keyName, wayName) << key << way;
     }
 }
 
 void KeysTest::stopAtEveryStep() {
     QFETCH(int, key);
-    QFETCH(int, mode);
+    QFETCH(qint16, way);
     constexpr int kTickMs = 50;
 
-    // How many ticks the whole round takes, and which timers it runs.
+    // How many ticks the whole round takes, and which steps it runs.
     int total = 0;
     {
-        GameRig rig(keySettings(mode));
+        GameRig rig(keySettings(way));
         rig.activate();
         Child child(rig, kTickMs);
         child.onTick = [&] { ++total; };
         QVERIFY(playEventfulRound(rig, child));
-        QSet<int> fired;
-        for (const auto& f : rig.timers.fires)
-            fired.insert(f.id);
-        QVERIFY(fired.contains(QSet<int>{1, 2, 3, 4, 5, 7, 8}));
-        QVERIFY(fired.contains(mode == CountWay::FromLeftCorrected ? 6 : 9) ||
-                mode == CountWay::AnyOrder);
-        qDebug() << "ticks" << total << fired;
+        const auto ran = [&](Step step) { return !rig.timers.firesOf(step).isEmpty(); };
+        for (Step step : {Step::Hop, Step::IntoTray, Step::Question, Step::Judge, Step::Feedback,
+                          Step::NextRound, Step::NextCharacter})
+            QVERIFY(ran(step));
+        QVERIFY(ran(way == CountWay::FromLeftCorrected ? Step::Correction : Step::NumeralOff) ||
+                way == CountWay::AnyOrder);
     }
 
     for (int stopAt = 0; stopAt <= total; ++stopAt) {
-        GameRig rig(keySettings(mode));
+        GameRig rig(keySettings(way));
         rig.activate();
         Child child(rig, kTickMs);
         int ticks = 0;
         child.onTick = [&] {
             if (++ticks == stopAt) {
-                rig.game.Form_KeyDown(key);
+                rig.game.keyPressed(key);
                 throw BreakOff{};
             }
         };
         try {
             if (stopAt == 0) {
-                rig.game.Form_KeyDown(key);
+                rig.game.keyPressed(key);
             } else {
                 playEventfulRound(rig, child);
             }
@@ -175,19 +175,19 @@ void KeysTest::stopAtEveryStep() {
         QVERIFY2(rig.host.calls.size() == 1, where);
         QVERIFY2(!rig.sound.isPlaying(), where);
         QVERIFY2(!rig.timers.anyRunning(), where);
-        for (int id = 1; id <= 9; ++id)
-            QVERIFY2(!rig.game.timerEnabled(id), where);
+        for (Step step : kAllSteps)
+            QVERIFY2(!rig.game.stepPending(step), where);
 
         // Nothing moves or sounds any more, whatever the child does.
         const QString before = describe(rig.model());
         const qsizetype plays = rig.sound.plays.size();
         const qsizetype fires = rig.timers.fires.size();
-        for (int id = 1; id <= 9; ++id)
-            rig.timers.fired(id);  // a late delivery
+        for (Step step : kAllSteps)
+            rig.timers.fired(step);  // a late delivery
         for (int i = 0; i < GameScreenModel::kPlaces; ++i) {
-            rig.game.Image1_MouseMove(i);
-            rig.game.Image1_Click(i);
-            rig.game.Image3_Click(i);
+            rig.game.characterTouched(i);
+            rig.game.characterClicked(i);
+            rig.game.cardClicked(i);
             rig.timers.advance(1000);
         }
         QVERIFY2(describe(rig.model()) == before, where);
@@ -196,13 +196,12 @@ void KeysTest::stopAtEveryStep() {
 
         // Coming back to the game screen starts a clean round.
         rig.activate();
-        QVERIFY2(rig.game.CurrentCount == 0 && !rig.game.CountingPhase, where);
+        QVERIFY2(rig.round().current == 0 && rig.game.phase() == Phase::Catching, where);
         QVERIFY2(rig.visibleCharacters() == QList<int>{0}, where);
         QVERIFY2(rig.visibleNumerals().isEmpty() && rig.visibleCards().isEmpty(), where);
-        QVERIFY2(!rig.model().Label2.Visible && !rig.model().Label3.Visible, where);
-        QVERIFY2(rig.timers.isRunning(1), where);
-        for (int id = 2; id <= 9; ++id)
-            QVERIFY2(!rig.timers.isRunning(id), where);
+        QVERIFY2(!rig.model().mark.visible && !rig.model().message.visible, where);
+        for (Step step : kAllSteps)
+            QVERIFY2(rig.timers.isRunning(step) == (step == Step::Hop), where);
         Child again(rig);
         QVERIFY2(again.catchAll(), where);
     }

@@ -6,11 +6,11 @@
 #include "support/game_rig.h"
 
 namespace {
-GameSettings settingsFor(int minCount, int maxCount, int countMode = CountWay::FromLeft) {
+GameSettings settingsFor(int minCount, int maxCount, qint16 countWay = CountWay::FromLeft) {
     GameSettings s;
-    s.CountMode = qint16(countMode);
-    s.MinCount = qint16(minCount);
-    s.MaxCount = qint16(maxCount);
+    s.countWay = countWay;
+    s.minCount = qint16(minCount);
+    s.maxCount = qint16(maxCount);
     return s;
 }
 }  // namespace
@@ -45,15 +45,15 @@ void LayoutTest::judgementMark() {
     QFETCH(int, widthPx);
     QFETCH(int, heightPx);
     GameRig rig(GameSettings{}, widthPx, heightPx);
-    const LabelControl& mark = rig.model().Label2;
-    QCOMPARE(rig.model().Width, widthPx * 15);
-    QCOMPARE(rig.model().Height, heightPx * 15);
-    QTEST(int(mark.Width), "side");
-    QTEST(int(mark.Height), "side");
-    QTEST(int(mark.Top), "top");
-    QTEST(int(mark.Left), "left");
-    QTEST(int(mark.FontSize), "font");
-    QVERIFY(!mark.Visible);
+    const TextControl& mark = rig.model().mark;
+    QCOMPARE(rig.model().width, widthPx * 15);
+    QCOMPARE(rig.model().height, heightPx * 15);
+    QTEST(int(mark.width), "side");
+    QTEST(int(mark.height), "side");
+    QTEST(int(mark.top), "top");
+    QTEST(int(mark.left), "left");
+    QTEST(int(mark.fontSize), "font");
+    QVERIFY(!mark.visible);
 }
 
 void LayoutTest::roundLayout_data() {
@@ -95,35 +95,35 @@ void LayoutTest::roundLayout() {
     QFETCH(int, leftRange);
     GameRig rig(settingsFor(1, maxCount), widthPx, heightPx);
     rig.activate(characters);
-    const GameScreen& game = rig.game;
+    const RoundState& round = rig.round();
 
-    QCOMPARE(game.CharacterCount, characters);
-    QTEST(game.CardCount, "cards");
-    QCOMPARE(int(game.CellSize), cell);
-    QCOMPARE(int(game.RowTop), rowTop);
-    QCOMPARE(int(game.RowLeft), rowLeft);
-    QCOMPARE(int(game.VerticalMargin), verticalMargin);
-    QCOMPARE(int(game.LeftRange), leftRange);
+    QCOMPARE(round.characterCount, characters);
+    QTEST(round.cardCount, "cards");
+    QCOMPARE(int(round.cellSize), cell);
+    QCOMPARE(int(round.rowTop), rowTop);
+    QCOMPARE(int(round.rowLeft), rowLeft);
+    QCOMPARE(int(round.verticalMargin), verticalMargin);
+    QCOMPARE(int(round.leftRange), leftRange);
 
-    const Control& tray = rig.model().Shape1;
-    QVERIFY(tray.Visible);
-    QCOMPARE(int(tray.Top), rowTop);
-    QCOMPARE(int(tray.Left), rowLeft);
-    QCOMPARE(int(tray.Height), cell);
-    QCOMPARE(int(tray.Width), cell * characters);
+    const Control& tray = rig.model().tray;
+    QVERIFY(tray.visible);
+    QCOMPARE(int(tray.top), rowTop);
+    QCOMPARE(int(tray.left), rowLeft);
+    QCOMPARE(int(tray.height), cell);
+    QCOMPARE(int(tray.width), cell * characters);
     for (int i = 0; i < GameScreenModel::kPlaces; ++i) {
         for (const Control* c :
-             {&rig.model().Image1[i], &rig.model().Image2[i], &rig.model().Image3[i]}) {
-            QCOMPARE(int(c->Width), cell);
-            QCOMPARE(int(c->Height), cell);
+             {&rig.model().characters[i], &rig.model().numerals[i], &rig.model().cards[i]}) {
+            QCOMPARE(int(c->width), cell);
+            QCOMPARE(int(c->height), cell);
         }
     }
 
-    // The first character is on show somewhere in the band below the row, wholly on screen.
-    const Control& first = rig.model().Image1[0];
-    QVERIFY(first.Visible);
-    QVERIFY(first.Left >= 0 && first.Left + cell <= widthPx * 15);
-    QVERIFY(first.Top >= verticalMargin && first.Top < heightPx * 15 - verticalMargin);
+    // The first character is on show somewhere in the band below the tray, wholly on screen.
+    const Control& first = rig.model().characters[0];
+    QVERIFY(first.visible);
+    QVERIFY(first.left >= 0 && first.left + cell <= widthPx * 15);
+    QVERIFY(first.top >= verticalMargin && first.top < heightPx * 15 - verticalMargin);
 }
 
 void LayoutTest::messageLine_data() {
@@ -152,20 +152,25 @@ void LayoutTest::messageLine() {
     QFETCH(int, heightPx);
     QFETCH(QString, text);
     QFETCH(int, cell);
-    GameRig rig(GameSettings{}, widthPx, heightPx);
-    rig.game.MessageText = text;
-    rig.game.ShowMessage();
+    // One character: the round shows "かぞえてみよう" once it is caught, then the question.
+    GameSettings settings = settingsFor(1, 1);
+    settings.askHowManyPeople = text == GameText::HowManyPeople;
+    GameRig rig(settings, widthPx, heightPx);
+    rig.activate();
+    Child child(rig);
+    QVERIFY(child.catchAll());
+    if (text != GameText::LetsCount)
+        QVERIFY(child.countInOrder());
+    const TextControl& line = rig.model().message;
+    QVERIFY(child.waitUntil([&] { return line.visible && line.caption == text; }));
 
-    const LabelControl& line = rig.model().Label3;
-    QCOMPARE(rig.game.MessageLength, int(text.size()));
-    QCOMPARE(int(rig.game.MessageCellSize), cell);
-    QCOMPARE(int(line.Height), cell);
-    QTEST(int(line.Width), "width");
-    QTEST(int(line.Top), "top");
-    QTEST(int(line.Left), "left");
-    QTEST(int(line.FontSize), "font");
-    QCOMPARE(line.Caption, text);
-    QVERIFY(line.Visible);
+    // One cell per character of the text.
+    QCOMPARE(int(line.height), cell);
+    QCOMPARE(int(line.width), cell * int(text.size()));
+    QTEST(int(line.width), "width");
+    QTEST(int(line.top), "top");
+    QTEST(int(line.left), "left");
+    QTEST(int(line.fontSize), "font");
 }
 
 void LayoutTest::cardRow_data() {
@@ -201,30 +206,30 @@ void LayoutTest::cardRow() {
     QVERIFY(child.waitUntil([&] { return !rig.visibleCards().isEmpty(); }));
 
     const int cards = maxCount > 5 ? 10 : 5;
-    const int cell = rig.game.CellSize;
+    const int cell = rig.round().cellSize;
     QCOMPARE(rig.visibleCards().size(), cards);
     for (int i = 0; i < cards; ++i) {
-        const Control& card = rig.model().Image3[i];
-        QCOMPARE(int(card.Top), top);
-        QCOMPARE(int(card.Left), firstLeft + cell * i);
-        QCOMPARE(int(card.Width), cell);
+        const Control& card = rig.model().cards[i];
+        QCOMPARE(int(card.top), top);
+        QCOMPARE(int(card.left), firstLeft + cell * i);
+        QCOMPARE(int(card.width), cell);
     }
 
     // The chosen card grows to a third of the row and stands in the middle.
     QVERIFY(child.answer(cards));
-    const Control& chosen = rig.model().Image3[cards - 1];
-    QTEST(int(chosen.Width), "chosenSide");
-    QTEST(int(chosen.Height), "chosenSide");
-    QTEST(int(chosen.Top), "chosenTop");
-    QTEST(int(chosen.Left), "chosenLeft");
+    const Control& chosen = rig.model().cards[cards - 1];
+    QTEST(int(chosen.width), "chosenSide");
+    QTEST(int(chosen.height), "chosenSide");
+    QTEST(int(chosen.top), "chosenTop");
+    QTEST(int(chosen.left), "chosenLeft");
 
     // A wrong answer puts it back in the row at its own size.
     rig.timers.advance(1100);
-    QCOMPARE(rig.model().Label2.Caption, QStringLiteral("×"));
-    QCOMPARE(int(chosen.Top), top);
-    QCOMPARE(int(chosen.Left), firstLeft + cell * (cards - 1));
-    QCOMPARE(int(chosen.Width), cell);
-    QCOMPARE(int(chosen.Height), cell);
+    QCOMPARE(rig.model().mark.caption, GameText::WrongMark);
+    QCOMPARE(int(chosen.top), top);
+    QCOMPARE(int(chosen.left), firstLeft + cell * (cards - 1));
+    QCOMPARE(int(chosen.width), cell);
+    QCOMPARE(int(chosen.height), cell);
 }
 
 QTEST_GUILESS_MAIN(LayoutTest)

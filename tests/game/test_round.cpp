@@ -10,9 +10,9 @@
 namespace {
 GameSettings roundSettings(int minCount, int maxCount, bool mixed = false) {
     GameSettings s;
-    s.MinCount = qint16(minCount);
-    s.MaxCount = qint16(maxCount);
-    s.MixedCharacters = mixed;
+    s.minCount = qint16(minCount);
+    s.maxCount = qint16(maxCount);
+    s.mixedCharacters = mixed;
     return s;
 }
 
@@ -43,7 +43,7 @@ private slots:
 void RoundTest::characterCount_data() {
     QTest::addColumn<int>("minCount");
     QTest::addColumn<int>("maxCount");
-    QTest::addColumn<double>("rnd");
+    QTest::addColumn<double>("draw");
     QTest::addColumn<int>("expected");
     QTest::newRow("lowest draw") << 2 << 5 << 0.0 << 2;
     QTest::newRow("middle") << 2 << 5 << 0.5 << 4;
@@ -55,20 +55,20 @@ void RoundTest::characterCount_data() {
 void RoundTest::characterCount() {
     QFETCH(int, minCount);
     QFETCH(int, maxCount);
-    QFETCH(double, rnd);
+    QFETCH(double, draw);
     GameRig rig(roundSettings(minCount, maxCount));
-    rig.random.push(rnd);
-    rig.game.Form_Activate();
-    QTEST(rig.game.CharacterCount, "expected");
-    QCOMPARE(rig.game.CardCount, maxCount > 5 ? 10 : 5);
+    rig.random.push(draw);
+    rig.game.activate();
+    QTEST(rig.round().characterCount, "expected");
+    QCOMPARE(rig.round().cardCount, maxCount > 5 ? 10 : 5);
 }
 
 void RoundTest::samePictureRound() {
     GameRig rig(roundSettings(3, 3));
     rig.random.push(0.5);   // three characters
     rig.random.push(0.25);  // picture k = Int(0.25 x 10) = 2
-    rig.game.Form_Activate();
-    QCOMPARE(rig.game.SinglePicturePath, QStringLiteral("data/p2.gif"));
+    rig.game.activate();
+    QCOMPARE(rig.round().singlePicturePath, QStringLiteral("data/p2.gif"));
 
     Child child(rig);
     QVERIFY(child.catchAll());
@@ -88,19 +88,20 @@ void RoundTest::mixedRoundUsesEachPictureOnce() {
     // Slot 0 draws p1; slot 1 draws p1 again and redraws p7; the rest come from the generator.
     for (double r : {0.15, 0.15, 0.75})
         rig.random.push(r);
-    rig.game.Form_Activate();
-    QVERIFY(rig.shared.Settings.MixedCharacters);
-    QCOMPARE(rig.game.RoundPictures[0], QStringLiteral("p1.gif"));
-    QCOMPARE(rig.game.RoundPictures[1], QStringLiteral("p7.gif"));
-    // MaxCount slots are filled, not only CharacterCount: all ten, each picture once.
-    const QSet<QString> used(rig.game.RoundPictures.begin(), rig.game.RoundPictures.end());
+    rig.game.activate();
+    QVERIFY(rig.shared.settings.mixedCharacters);
+    const auto& pictures = rig.round().pictures;
+    QCOMPARE(pictures[0], QStringLiteral("p1.gif"));
+    QCOMPARE(pictures[1], QStringLiteral("p7.gif"));
+    // maxCount slots are filled, not only characterCount: all ten, each picture once.
+    const QSet<QString> used(pictures.begin(), pictures.end());
     const QStringList all = tenPictures();
     QCOMPARE(used, QSet<QString>(all.begin(), all.end()));
 
     Child child(rig);
     QVERIFY(child.catchAll());
     for (const auto& load : rig.pictures.loads) {
-        QCOMPARE(load.path, "data/" + rig.game.RoundPictures[load.index]);
+        QCOMPARE(load.path, "data/" + pictures[load.index]);
     }
 }
 
@@ -121,8 +122,8 @@ void RoundTest::mixedNeedsEnoughPictures() {
     QFETCH(QStringList, selected);
     QFETCH(QStringList, drawnFrom);
     GameRig rig(roundSettings(5, 5, true), 1024, 768, selected);
-    rig.game.Form_Activate();
-    QTEST(rig.shared.Settings.MixedCharacters, "mixedAfterActivation");
+    rig.game.activate();
+    QTEST(rig.shared.settings.mixedCharacters, "mixedAfterActivation");
 
     Child child(rig);
     QVERIFY(child.catchAll());
@@ -131,36 +132,41 @@ void RoundTest::mixedNeedsEnoughPictures() {
         QVERIFY2(path.startsWith("data/") && drawnFrom.contains(path.mid(5)), qPrintable(path));
         shown.insert(path);
     }
-    QCOMPARE(shown.size(), rig.shared.Settings.MixedCharacters ? 5 : 1);
+    QCOMPARE(shown.size(), rig.shared.settings.mixedCharacters ? 5 : 1);
 }
 
 void RoundTest::placeCharacter() {
-    // A round started while a mixed round cannot be drawn must still start (and not hang).
-    GameRig rig(roundSettings(3, 3, true), 1024, 768, {"p0.gif", "p1.gif"});
+    // Activation turns a mixed round off when too few pictures are selected. A round begun
+    // another way (the next round after a right answer) must still start, and not hang.
+    GameRig rig(roundSettings(3, 3), 1024, 768, {"p0.gif", "p1.gif"});
+    rig.activate();
+    Child child(rig);
+    QVERIFY(child.catchAll() && child.countInOrder() && child.answer(3));
+    rig.shared.settings.mixedCharacters = true;
     rig.random.push(0.0);  // count
     rig.random.push(0.6);  // the one picture: p1
     rig.random.push(0.5);  // left
     rig.random.push(0.5);  // top
-    rig.game.NewRound();
-    QCOMPARE(rig.game.SinglePicturePath, QStringLiteral("data/p1.gif"));
-    QCOMPARE(int(rig.game.AppearLeft), 6400);  // Int(0.5 x 12800)
-    QCOMPARE(int(rig.game.AppearTop), 5760);   // Int(0.5 x (11520 - 6272) + 3136)
-    QCOMPARE(int(rig.model().Image1[0].Left), 6400);
-    QCOMPARE(int(rig.model().Image1[0].Top), 5760);
-    QCOMPARE(rig.sound.filesSince(0), QStringList{"ポコン.wav"});
+    QVERIFY(child.waitUntil([&] { return rig.game.phase() == Phase::Catching; }));
+    const qint64 began = rig.timers.firesOf(Step::NextRound).constLast();
+    const Control& shown = rig.model().characters[0];
+    QCOMPARE(rig.round().singlePicturePath, QStringLiteral("data/p1.gif"));
+    QCOMPARE(int(shown.left), 6400);  // Int(0.5 x 12800)
+    QCOMPARE(int(shown.top), 5760);   // Int(0.5 x (11520 - 6272) + 3136)
+    QCOMPARE(rig.sound.soundsSince(began), QList<Sound>{Sound::Hop});
     QCOMPARE(rig.visibleCharacters(), QList<int>{0});
 
-    // The extremes of Rnd keep the character on screen, below the row.
+    // The extremes of the random draw keep the character on screen, below the tray.
     rig.random.push(0.0);
     rig.random.push(0.0);
     rig.timers.advance(1500);
-    QCOMPARE(int(rig.game.AppearLeft), 0);
-    QCOMPARE(int(rig.game.AppearTop), 3136);
+    QCOMPARE(int(shown.left), 0);
+    QCOMPARE(int(shown.top), 3136);
     rig.random.push(0.999999);
     rig.random.push(0.999999);
     rig.timers.advance(1500);
-    QCOMPARE(int(rig.game.AppearLeft), 12799);
-    QCOMPARE(int(rig.game.AppearTop), 8383);
+    QCOMPARE(int(shown.left), 12799);
+    QCOMPARE(int(shown.top), 8383);
 }
 
 void RoundTest::hopping_data() {
@@ -173,18 +179,18 @@ void RoundTest::hopping_data() {
 void RoundTest::hopping() {
     QFETCH(int, blinkTime);
     GameSettings settings = roundSettings(2, 2);
-    settings.BlinkTime = qint16(blinkTime);
+    settings.blinkTime = qint16(blinkTime);
     GameRig rig(settings);
     rig.activate();
-    QCOMPARE(rig.game.timerInterval(1), blinkTime * 100);
+    QCOMPARE(rig.game.stepInterval(Step::Hop), blinkTime * 100);
     const int changes = rig.modelChanges;
     rig.timers.advance(blinkTime * 100 * 3);
     QCOMPARE(rig.modelChanges - changes, 3);  // the window repaints once per jump
 
     // Three jumps, each with the hop sound (cutting off the one before) and the picture read anew.
-    QCOMPARE(rig.timers.firesOf(1),
+    QCOMPARE(rig.timers.firesOf(Step::Hop),
              (QList<qint64>{blinkTime * 100, blinkTime * 200, blinkTime * 300}));
-    QCOMPARE(rig.sound.filesSince(0), QStringList(4, "ポコン.wav"));
+    QCOMPARE(rig.sound.soundsSince(0), QList<Sound>(4, Sound::Hop));
     QCOMPARE(rig.sound.plays.last().at, qint64(blinkTime * 300));
     QCOMPARE(rig.pictures.loads.size(), 4);
     QCOMPARE(rig.visibleCharacters(), QList<int>{0});
@@ -192,14 +198,14 @@ void RoundTest::hopping() {
 
 void RoundTest::pointerFollowsSettings() {
     GameSettings settings;
-    settings.HideCursor = true;
+    settings.hidePointer = true;
     GameRig rig(settings);
     rig.activate();
-    QVERIFY(rig.model().PointerHidden);
-    rig.game.Form_KeyDown(GameKey::H);
-    rig.shared.Settings.HideCursor = false;
+    QVERIFY(rig.model().pointerHidden);
+    rig.game.keyPressed(GameKey::H);
+    rig.shared.settings.hidePointer = false;
     rig.activate();
-    QVERIFY(!rig.model().PointerHidden);
+    QVERIFY(!rig.model().pointerHidden);
 }
 
 void RoundTest::activationStartsCleanRound() {
@@ -208,22 +214,21 @@ void RoundTest::activationStartsCleanRound() {
     Child child(rig);
     QVERIFY(child.catchAll());
     QVERIFY(child.count({0, 1}));
-    rig.game.Form_KeyDown(GameKey::N);
+    rig.game.keyPressed(GameKey::N);
 
     rig.activate();
     const GameScreen& game = rig.game;
-    QCOMPARE(game.CurrentCount, 0);
-    QVERIFY(!game.CountingPhase);
-    QCOMPARE(game.WrongAnswers, 0);
+    QCOMPARE(game.round().current, 0);
+    QCOMPARE(game.phase(), Phase::Catching);
+    QCOMPARE(game.round().wrongAnswers, 0);
     QCOMPARE(rig.visibleCharacters(), QList<int>{0});
     QVERIFY(rig.visibleNumerals().isEmpty());
     QVERIFY(rig.visibleCards().isEmpty());
-    QVERIFY(!rig.model().Label2.Visible && !rig.model().Label3.Visible);
-    QVERIFY(rig.model().Shape1.Visible);
-    for (int id = 2; id <= 9; ++id)
-        QVERIFY(!game.timerEnabled(id));
-    QVERIFY(game.timerEnabled(1));
-    QCOMPARE(int(game.RowLeft), int(rig.model().Shape1.Left));
+    QVERIFY(!rig.model().mark.visible && !rig.model().message.visible);
+    QVERIFY(rig.model().tray.visible);
+    for (Step step : kAllSteps)
+        QCOMPARE(game.stepPending(step), step == Step::Hop);
+    QCOMPARE(int(game.round().rowLeft), int(rig.model().tray.left));
 }
 
 QTEST_GUILESS_MAIN(RoundTest)

@@ -21,16 +21,35 @@ struct Violation {
 };
 
 // The game's own sounds and their lengths in milliseconds, as the files that ship with it last.
-QMap<QString, int> realSoundLengths() {
-    QMap<QString, int> lengths{
-        {GameSound::Hop, 82},       {GameSound::IntoRow, 106},       {GameSound::LetsCount, 833},
-        {GameSound::HowMany, 1016}, {GameSound::HowManyPeople, 900}, {GameSound::Right, 986},
-        {GameSound::Wrong, 477},    {GameSound::OnceMore, 855},
+QMap<Sound, int> realSoundLengths() {
+    QMap<Sound, int> lengths{
+        {Sound::Hop, 82},       {Sound::IntoTray, 106},      {Sound::LetsCount, 833},
+        {Sound::HowMany, 1016}, {Sound::HowManyPeople, 900}, {Sound::Right, 986},
+        {Sound::Wrong, 477},    {Sound::OnceMore, 855},
     };
     const std::array<int, 10> numbers{392, 286, 391, 407, 354, 469, 471, 427, 450, 425};
     for (int n = 1; n <= 10; ++n)
-        lengths.insert(GameSound::number(n), numbers[n - 1]);
+        lengths.insert(numberSound(n), numbers[n - 1]);
     return lengths;
+}
+
+QString soundName(std::optional<Sound> sound) {
+    if (!sound)
+        return QStringLiteral("nothing");
+    const std::unique_ptr<char[]> name(toString(*sound));
+    return QString::fromLatin1(name.get());
+}
+
+const char* stepName(Step step) {
+    static const char* const names[] = {"Hop",       "IntoTray",      "Question",
+                                        "Judge",     "Feedback",      "Correction",
+                                        "NextRound", "NextCharacter", "NumeralOff"};
+    return names[static_cast<int>(step)];
+}
+
+const char* phaseName(Phase phase) {
+    static const char* const names[] = {"Catching", "Counting", "Asking", "Judging", "Stopped"};
+    return names[static_cast<int>(phase)];
 }
 
 enum class Voices { Real, Missing, SomeMissing };
@@ -46,19 +65,19 @@ struct Combination {
     QString describe() const {
         const GameSettings& s = settings;
         static const char* const selections[] = {"all pictures selected",
-                                                 "fewer selected than MaxCount", "empty selection"};
+                                                 "fewer selected than maxCount", "empty selection"};
         static const char* const voiceNames[] = {"real sound lengths", "every sound missing",
                                                  "some sounds missing"};
         return QStringLiteral(
-                   "way %1, %2, %3, %4, %5/%6, BlinkTime %7, %8 pointer, %9x%10, %11, %12")
-            .arg(s.CountMode)
-            .arg(s.ClickToCount ? "click" : "touch")
-            .arg(s.MixedCharacters ? "mixed" : "same")
-            .arg(s.AskHowManyPeople ? "people" : "things")
-            .arg(s.MinCount)
-            .arg(s.MaxCount)
-            .arg(s.BlinkTime)
-            .arg(s.HideCursor ? "hidden" : "shown")
+                   "way %1, %2, %3, %4, %5/%6, blinkTime %7, %8 pointer, %9x%10, %11, %12")
+            .arg(s.countWay)
+            .arg(s.clickToCount ? "click" : "touch")
+            .arg(s.mixedCharacters ? "mixed" : "same")
+            .arg(s.askHowManyPeople ? "people" : "things")
+            .arg(s.minCount)
+            .arg(s.maxCount)
+            .arg(s.blinkTime)
+            .arg(s.hidePointer ? "hidden" : "shown")
             .arg(widthPx)
             .arg(heightPx)
             .arg(selections[int(selection)])
@@ -86,11 +105,10 @@ public:
           m_folder(pickFolder()),
           m_rig(std::make_unique<GameRig>(combination.settings, combination.widthPx,
                                           combination.heightPx, pickSelection())) {
-        m_rig->shared.CharacterFiles = m_folder;
+        m_rig->shared.characterFiles = m_folder;
         m_rig->random = ScriptedRandom(unsigned(m_rng()));
-        const QMap<QString, int> lengths = realSoundLengths();
+        const QMap<Sound, int> lengths = realSoundLengths();
         for (auto it = lengths.begin(); it != lengths.end(); ++it) {
-            m_knownSounds.insert(it.key());
             int length = it.value();
             if (combination.voices == Voices::Missing ||
                 (combination.voices == Voices::SomeMissing && chance(0.3))) {
@@ -98,15 +116,15 @@ public:
             }
             m_rig->sound.setLength(it.key(), length);
         }
-        // The game's own timer steps go through the monkey, which checks after each one.
-        m_gameTimerStep = m_rig->timers.fired;
-        m_rig->timers.fired = [this](int id) { timerStep(id); };
+        // The game's own steps go through the monkey, which checks after each one.
+        m_gameStep = m_rig->timers.fired;
+        m_rig->timers.fired = [this](Step step) { roundStep(step); };
     }
 
     void play(int rounds) {
         const qint64 startMs = m_rig->clock.now;
-        m_rig->game.Form_Activate();
-        note("Form_Activate");
+        m_rig->game.activate();
+        note("activate");
         startRound();
         finishEvent();
         while (m_finished < rounds)
@@ -120,10 +138,10 @@ private:
     bool chance(double p) { return unit() < p; }
     int between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_rng); }
 
-    // The pictures in the data folder: 1 to 14, at least MaxCount when all are selected.
+    // The pictures in the data folder: 1 to 14, at least maxCount when all are selected.
     QStringList pickFolder() {
         const int low =
-            m_combination.selection == Selection::All ? int(m_combination.settings.MaxCount) : 1;
+            m_combination.selection == Selection::All ? int(m_combination.settings.maxCount) : 1;
         QStringList names;
         for (int i = between(low, 14); i > 0; --i)
             names.prepend(QStringLiteral("p%1.gif").arg(i - 1));
@@ -140,9 +158,9 @@ private:
             case Selection::Fewer:
                 break;
         }
-        // Some pictures, fewer than MaxCount (none when MaxCount is 1), in the folder's order.
+        // Some pictures, fewer than maxCount (none when maxCount is 1), in the folder's order.
         const int wanted =
-            between(0, std::min<int>(m_combination.settings.MaxCount - 1, int(all.size())));
+            between(0, std::min<int>(m_combination.settings.maxCount - 1, int(all.size())));
         QList<int> order;
         for (int i = 0; i < all.size(); ++i)
             order.append(i);
@@ -190,18 +208,19 @@ private:
         }
         const GameScreen& g = game();
         if (target->kind == ControlKind::Card) {
-            const int number = chance(0.8) ? g.CharacterCount : between(1, g.CardCount);
+            const int number =
+                chance(0.8) ? g.round().characterCount : between(1, g.round().cardCount);
             // Now and then only hovering over it, which never chooses a card.
-            pointAt(model().Image3[number - 1], !chance(0.1));
+            pointAt(model().cards[number - 1], !chance(0.1));
             return;
         }
         int index = target->index;
         const QList<int> visible = m_rig->visibleCharacters();
-        const bool anyOrder = g.CountingPhase && settings().CountMode == CountWay::AnyOrder;
+        const bool anyOrder = counting() && settings().countWay == CountWay::AnyOrder;
         if ((anyOrder || chance(0.1)) && !visible.isEmpty())
             index = visible[between(0, int(visible.size()) - 1)];
-        const bool click = chance(0.05) ? !settings().ClickToCount : settings().ClickToCount;
-        pointAt(model().Image1[index], click);
+        const bool click = chance(0.05) ? !settings().clickToCount : settings().clickToCount;
+        pointAt(model().characters[index], click);
     }
 
     // An impatient child touches a character or clicks a card while the game is busy.
@@ -209,10 +228,10 @@ private:
         const QList<int> characters = m_rig->visibleCharacters();
         const QList<int> cards = m_rig->visibleCards();
         if (!cards.isEmpty() && (characters.isEmpty() || chance(0.5))) {
-            pointAt(model().Image3[cards[between(0, int(cards.size()) - 1)]], chance(0.9));
+            pointAt(model().cards[cards[between(0, int(cards.size()) - 1)]], chance(0.9));
         } else if (!characters.isEmpty()) {
-            const bool click = chance(0.9) == settings().ClickToCount;
-            pointAt(model().Image1[characters[between(0, int(characters.size()) - 1)]], click);
+            const bool click = chance(0.9) == settings().clickToCount;
+            pointAt(model().characters[characters[between(0, int(characters.size()) - 1)]], click);
         } else {
             waitAWhile();
         }
@@ -230,13 +249,13 @@ private:
     }
 
     void randomPointer() {
-        pointer(chance(0.4), between(0, model().Width - 1), between(0, model().Height - 1));
+        pointer(chance(0.4), between(0, model().width - 1), between(0, model().height - 1));
     }
 
     // A place inside `control`, clicked or moved over.
     void pointAt(const Control& control, bool click) {
-        pointer(click, control.Left + between(0, std::max(control.Width - 1, 0)),
-                control.Top + between(0, std::max(control.Height - 1, 0)));
+        pointer(click, control.left + between(0, std::max(control.width - 1, 0)),
+                control.top + between(0, std::max(control.height - 1, 0)));
     }
 
     // --- Events ---------------------------------------------------------------------------------
@@ -250,14 +269,14 @@ private:
         const GameScreen& g = game();
         const HitTarget hit = model().controlAt(x, y);
         bool taken = false;
-        if (hit.kind == ControlKind::Character && click == settings().ClickToCount)
+        if (hit.kind == ControlKind::Character && click == settings().clickToCount)
             taken = rulesTakeCharacter(hit.index, false);
         if (hit.kind == ControlKind::Card && click)
             taken = rulesTakeCard(false);
         const Snapshot before = snapshot();
         const qsizetype plays = m_rig->sound.plays.size();
-        const int k = g.CurrentCount;
-        const bool counting = g.CountingPhase;
+        const int k = g.round().current;
+        const bool countingBefore = counting();
 
         if (click) {
             m_rig->game.pointerClicked(x, y);
@@ -277,54 +296,59 @@ private:
                          .arg(hit.index));
             }
         } else {
-            checkTaken(hit, k, counting, plays);
+            checkTaken(hit, k, countingBefore, plays);
         }
         finishEvent();
     }
 
     // The game took an input that the rules take: it must have done what the rules say.
-    void checkTaken(const HitTarget& hit, int k, bool counting, qsizetype playsBefore) {
+    void checkTaken(const HitTarget& hit, int k, bool countingBefore, qsizetype playsBefore) {
         const GameScreen& g = game();
+        const RoundState& r = g.round();
         const auto& plays = m_rig->sound.plays;
-        const QString heard = plays.size() > playsBefore ? plays.last().file : QString();
+        const std::optional<Sound> heard =
+            plays.size() > playsBefore ? std::optional(plays.last().sound) : std::nullopt;
         const auto expect = [&](bool ok, const QString& what) {
             if (!ok)
                 fail(QStringLiteral("an input the rules take: ") + what);
         };
         const auto numeralOver = [&](int numeral, int character) {
-            const Control& n = model().Image2[numeral];
-            const Control& c = model().Image1[character];
-            return n.Visible && n.Top == c.Top && n.Left == c.Left;
+            const Control& n = model().numerals[numeral];
+            const Control& c = model().characters[character];
+            return n.visible && n.top == c.top && n.left == c.left;
         };
         if (hit.kind == ControlKind::Card) {
-            expect(heard == GameSound::number(hit.index + 1), "card: its number is not spoken");
-            expect(g.ChosenNumber == hit.index + 1 && g.CardsLocked && g.timerEnabled(4),
-                   "card: not chosen, cards not locked or no judgement to come");
+            expect(heard == numberSound(hit.index + 1), "card: its number is not spoken");
+            expect(r.chosenNumber == hit.index + 1 && g.phase() == Phase::Judging &&
+                       g.stepPending(Step::Judge),
+                   "card: not chosen, cards still taken or no judgement to come");
             return;
         }
-        expect(heard == GameSound::number(k + 1),
-               QStringLiteral("touch: heard \"%1\", not the number %2").arg(heard).arg(k + 1));
-        if (!counting) {
+        expect(
+            heard == numberSound(k + 1),
+            QStringLiteral("touch: heard %1, not the number %2").arg(soundName(heard)).arg(k + 1));
+        if (!countingBefore) {
             expect(
-                g.timerEnabled(2) && !g.timerEnabled(1) && numeralOver(k, k),
-                "catch: the character does not stop with its numeral, or will not go to the row");
+                g.stepPending(Step::IntoTray) && !g.stepPending(Step::Hop) && numeralOver(k, k),
+                "catch: the character does not stop with its numeral, or will not go to the tray");
             return;
         }
-        expect(numeralOver(k, hit.index) && !model().Label3.Visible,
+        expect(numeralOver(k, hit.index) && !model().message.visible,
                "count: no numeral on the touched character, or the message stays");
-        const int mode = settings().CountMode;
+        const int mode = settings().countWay;
         if (mode == CountWay::FromLeftCorrected && hit.index != k) {
             const bool error = hit.index > k;
-            expect(g.CurrentCount == k && g.timerEnabled(6) == error,
+            expect(r.current == k && g.stepPending(Step::Correction) == error,
                    error ? "a touch too far right is not corrected"
                          : "a touch on a counted character changes the count");
             return;
         }
-        expect(g.CurrentCount == k + 1, "count: the count did not go up by one");
-        expect(g.CurrentCount < g.CharacterCount || g.timerEnabled(3),
+        expect(r.current == k + 1, "count: the count did not go up by one");
+        expect(r.current < r.characterCount || g.stepPending(Step::Question),
                "count: the last count does not bring the question");
         const bool blinking = mode == CountWay::FromLeftBlinking || mode == CountWay::NoCounting;
-        expect(g.timerEnabled(9) == blinking, "count: the numeral blinks in the wrong way");
+        expect(g.stepPending(Step::NumeralOff) == blinking,
+               "count: the numeral blinks in the wrong way");
     }
 
     void otherKey() {
@@ -333,7 +357,7 @@ private:
             key = between(0, 255);
         } while (key == GameKey::Escape || key == GameKey::H || key == GameKey::N);
         const Snapshot before = snapshot();
-        m_rig->game.Form_KeyDown(key);
+        m_rig->game.keyPressed(key);
         ++m_figures.inputs;
         note("key", key);
         if (snapshot() != before)
@@ -345,7 +369,8 @@ private:
     // game screen again, which activates it.
     void leaveAndReturn(int key) {
         const qsizetype calls = m_rig->host.calls.size();
-        m_rig->game.Form_KeyDown(key);
+        m_stoppedIn = game().phase();
+        m_rig->game.keyPressed(key);
         ++m_figures.inputs;
         note(key == GameKey::H ? "H" : "N");
         const QString expected =
@@ -371,47 +396,47 @@ private:
         }
         if (key == GameKey::H && chance(0.3)) {
             GameSettings& s = m_rig->settings();
-            s.BlinkTime = qint16(between(1, 40));
-            s.HideCursor = !s.HideCursor;
+            s.blinkTime = qint16(between(1, 40));
+            s.hidePointer = !s.hidePointer;
             if (chance(0.3)) {
                 // The adult changes the way of play as well.
-                s.CountMode = qint16(between(CountWay::AnyOrder, CountWay::NoCounting));
-                s.ClickToCount = chance(0.5);
-                s.MixedCharacters = chance(0.5);
-                s.AskHowManyPeople = chance(0.5);
-                s.MaxCount = qint16(between(1, 10));
-                s.MinCount = qint16(between(1, s.MaxCount));
+                s.countWay = qint16(between(CountWay::AnyOrder, CountWay::NoCounting));
+                s.clickToCount = chance(0.5);
+                s.mixedCharacters = chance(0.5);
+                s.askHowManyPeople = chance(0.5);
+                s.maxCount = qint16(between(1, 10));
+                s.minCount = qint16(between(1, s.maxCount));
             }
         }
         if (key == GameKey::N && chance(0.3))
-            m_rig->shared.SelectedFiles = pickSelection();
+            m_rig->shared.selectedFiles = pickSelection();
 
         m_stopped = false;
-        m_rig->game.Form_Activate();
-        note("Form_Activate");
+        m_rig->game.activate();
+        note("activate");
         startRound();
         finishEvent();
     }
 
-    void timerStep(int id) {
+    void roundStep(Step step) {
         if (m_stopped)
-            fail(QStringLiteral("Timer%1 fired after the round was stopped").arg(id));
+            fail(QStringLiteral("step %1 came after the round was stopped").arg(stepName(step)));
         const GameScreen& g = game();
-        const bool judging = id == 5 && g.timerEnabled(5);
-        const bool wrong = g.ChosenNumber != g.CharacterCount;
-        m_gameTimerStep(id);
+        const bool judging = step == Step::Feedback && g.stepPending(Step::Feedback);
+        const bool wrong = g.round().chosenNumber != g.round().characterCount;
+        m_gameStep(step);
         ++m_figures.timerSteps;
-        note("Timer", id);
-        if (id == 3)
+        note("step", int(step));
+        if (step == Step::Question)
             m_questionAsked = true;
-        if (id == 6)
+        if (step == Step::Correction)
             ++m_figures.countingErrors;
         if (judging && wrong) {
             ++m_figures.wrongAnswers;
             if (m_rig->visibleCards().isEmpty())
                 m_questionAsked = false;  // back to counting: no cards until the next question
         }
-        if (id == 7) {
+        if (step == Step::NextRound) {
             ++m_finished;
             ++m_figures.rounds;
             startRound();
@@ -424,11 +449,11 @@ private:
         m_roundStartMs = m_rig->clock.now;
         m_questionAsked = false;
         m_roundPaths.clear();
-        const QStringList& playable = m_rig->shared.PlayablePictures();
+        const QStringList& playable = m_rig->shared.playablePictures();
         m_playablePaths.clear();
         for (const QString& name : playable)
-            m_playablePaths.insert(m_rig->shared.PathOf(name));
-        m_roundMixed = settings().MixedCharacters && playable.size() >= settings().MaxCount;
+            m_playablePaths.insert(m_rig->shared.pathOf(name));
+        m_roundMixed = settings().mixedCharacters && playable.size() >= settings().maxCount;
     }
 
     void finishEvent() {
@@ -442,48 +467,53 @@ private:
     void check() {
         ++m_figures.checks;
         const GameScreen& g = game();
+        const RoundState& r = g.round();
         const GameScreenModel& m = model();
         const GameSettings& s = settings();
 
-        bool anyTimer = false;
-        for (int id = 1; id <= 9; ++id)
-            anyTimer = anyTimer || g.timerEnabled(id);
+        // The round stands still exactly while the adult's screen is in front of the game.
+        if (m_stopped != (g.phase() == Phase::Stopped))
+            fail(m_stopped
+                     ? QStringLiteral("the round is %1, not stopped, behind the adult's screen")
+                           .arg(phaseName(g.phase()))
+                     : QStringLiteral("the round stopped with no key pressed"));
+        // What moves the game on: the steps the timer service will run, and the sound.
+        const bool stepsRunning = m_rig->timers.anyRunning();
         if (m_stopped) {
-            if (anyTimer || m_rig->sound.isPlaying())
-                fail(QStringLiteral("a timer runs or a sound plays after the round was stopped"));
+            bool anyPending = false;
+            for (Step step : kAllSteps)
+                anyPending = anyPending || g.stepPending(step);
+            if (anyPending || stepsRunning || m_rig->sound.isPlaying())
+                fail(QStringLiteral("a step is due or a sound plays after the round was stopped"));
             if (snapshot() != m_stoppedAt)
                 fail(QStringLiteral("the stopped round changed"));
         }
 
-        if (g.CharacterCount < s.MinCount || g.CharacterCount > s.MaxCount)
-            fail(QStringLiteral("CharacterCount %1 outside %2..%3")
-                     .arg(g.CharacterCount)
-                     .arg(s.MinCount)
-                     .arg(s.MaxCount));
-        if (g.CurrentCount < 0 || g.CurrentCount > g.CharacterCount)
-            fail(QStringLiteral("CurrentCount %1 outside 0..%2")
-                     .arg(g.CurrentCount)
-                     .arg(g.CharacterCount));
-        if (g.CardCount != (s.MaxCount > 5 ? 10 : 5))
-            fail(QStringLiteral("%1 cards with MaxCount %2").arg(g.CardCount).arg(s.MaxCount));
-        if (!m.Shape1.Visible || m.Shape1.Width != g.CellSize * g.CharacterCount)
+        if (r.characterCount < s.minCount || r.characterCount > s.maxCount)
+            fail(QStringLiteral("%1 characters, outside minCount..maxCount %2..%3")
+                     .arg(r.characterCount)
+                     .arg(s.minCount)
+                     .arg(s.maxCount));
+        if (r.current < 0 || r.current > r.characterCount)
+            fail(QStringLiteral("the count %1 runs outside 0..%2")
+                     .arg(r.current)
+                     .arg(r.characterCount));
+        if (r.cardCount != (s.maxCount > 5 ? 10 : 5))
+            fail(QStringLiteral("%1 cards with maxCount %2").arg(r.cardCount).arg(s.maxCount));
+        if (!m.tray.visible || m.tray.width != r.cellSize * r.characterCount)
             fail(QStringLiteral("the tray is hidden or does not hold the round's characters"));
 
         checkCharacters();
         checkNumerals();
-        checkCardsAndLabels();
+        checkCardsAndTexts();
         checkPictures();
-
-        const QString heard = m_rig->sound.current();
-        if (!heard.isEmpty() && !m_knownSounds.contains(heard))
-            fail(QStringLiteral("an unknown sound \"%1\" plays").arg(heard));
 
         if (m_stopped)
             return;  // nothing moves until the game screen is activated again
-        if (!anyTimer && !m_rig->sound.isPlaying() && !inputThatMovesOn()) {
+        if (!stepsRunning && !m_rig->sound.isPlaying() && !inputThatMovesOn()) {
             fail(
-                QStringLiteral("the game stands still: no timer, no sound and no input that the "
-                               "rules would take"));
+                QStringLiteral("the game stands still: no step to come, no sound and no input that "
+                               "the rules would take"));
         }
         if (m_figures.events - m_roundStartEvent > 20000 ||
             m_rig->clock.now - m_roundStartMs > 3600 * 1000) {
@@ -493,84 +523,89 @@ private:
 
     void checkCharacters() {
         const GameScreen& g = game();
+        const RoundState& r = g.round();
         const GameScreenModel& m = model();
+        const bool countingNow = counting();
         int inField = 0;
         int fieldIndex = -1;
         for (int i = 0; i < GameScreenModel::kPlaces; ++i) {
-            const Control& c = m.Image1[i];
-            if (!c.Visible) {
-                if (g.CountingPhase && i < g.CharacterCount)
-                    fail(QStringLiteral("character %1 is missing from the row").arg(i));
+            const Control& c = m.characters[i];
+            if (!c.visible) {
+                if (countingNow && i < r.characterCount)
+                    fail(QStringLiteral("character %1 is missing from the tray").arg(i));
                 continue;
             }
-            if (i >= g.CharacterCount)
+            if (i >= r.characterCount)
                 fail(QStringLiteral("character %1 shown in a round of %2")
                          .arg(i)
-                         .arg(g.CharacterCount));
-            if (c.Top == g.RowTop) {
-                if (c.Left != m.Shape1.Left + i * g.CellSize)
-                    fail(QStringLiteral("character %1 is not in its place in the row").arg(i));
-                if (!g.CountingPhase && i >= g.CurrentCount)
-                    fail(QStringLiteral("character %1 is in the row before it was caught").arg(i));
+                         .arg(r.characterCount));
+            if (c.top == r.rowTop) {
+                if (c.left != m.tray.left + i * r.cellSize)
+                    fail(QStringLiteral("character %1 is not in its place in the tray").arg(i));
+                if (!countingNow && i >= r.current)
+                    fail(QStringLiteral("character %1 is in the tray before it was caught").arg(i));
                 continue;
             }
             ++inField;
             fieldIndex = i;
-            // The whole character on the screen, below the row, clear of the bottom edge.
-            if (c.Left < 0 || c.Left + c.Width > m.Width || c.Top < g.RowTop + g.CellSize ||
-                c.Top + c.Height > m.Height - g.RowTop) {
+            // The whole character on the screen, below the tray, clear of the bottom edge.
+            if (c.left < 0 || c.left + c.width > m.width || c.top < r.rowTop + r.cellSize ||
+                c.top + c.height > m.height - r.rowTop) {
                 fail(QStringLiteral("character %1 stands outside its band at %2,%3")
                          .arg(i)
-                         .arg(c.Left)
-                         .arg(c.Top));
+                         .arg(c.left)
+                         .arg(c.top));
             }
         }
         if (inField > 1)
             fail(QStringLiteral("%1 characters in the field at once").arg(inField));
-        if (inField == 1 && (g.CountingPhase || fieldIndex != g.CurrentCount)) {
+        if (inField == 1 && (countingNow || fieldIndex != r.current)) {
             fail(QStringLiteral("character %1 is in the field, not the one to catch")
                      .arg(fieldIndex));
         }
         // The character on show hops until it is caught.
-        if (inField == 1 && !m_stopped && !g.timerEnabled(1) && !g.timerEnabled(2))
+        if (inField == 1 && g.phase() == Phase::Catching && !g.stepPending(Step::Hop) &&
+            !g.stepPending(Step::IntoTray))
             fail(QStringLiteral("the character on show stands still"));
     }
 
     void checkNumerals() {
         const GameScreen& g = game();
+        const RoundState& r = g.round();
         const GameScreenModel& m = model();
+        const bool countingNow = counting();
         for (int k = 0; k < GameScreenModel::kPlaces; ++k) {
-            const Control& n = m.Image2[k];
-            if (!n.Visible)
+            const Control& n = m.numerals[k];
+            if (!n.visible)
                 continue;
-            if (k >= g.CharacterCount || (!g.CountingPhase && k != g.CurrentCount))
+            if (k >= r.characterCount || (!countingNow && k != r.current))
                 fail(QStringLiteral("numeral %1 shown out of turn").arg(k + 1));
             bool over = false;
-            for (const Control& c : m.Image1)
-                over = over || (c.Visible && c.Top == n.Top && c.Left == n.Left);
+            for (const Control& c : m.characters)
+                over = over || (c.visible && c.top == n.top && c.left == n.left);
             if (!over)
                 fail(QStringLiteral("numeral %1 lies over no character").arg(k + 1));
         }
         if (m_stopped)
             return;  // a stopped round keeps its pictures as they were
 
-        // Which numerals show: the caught character's own until it goes into the row; when
+        // Which numerals show: the caught character's own until it goes into the tray; when
         // counting, one for each character counted, except that the blinking ways take each one
         // away again and that a touch out of order in the corrected way lays the next one.
         QList<int> expected;
         int optional = -1;
-        const int k = g.CurrentCount;
-        if (!g.CountingPhase) {
-            if (g.timerEnabled(2))
+        const int k = r.current;
+        if (!countingNow) {
+            if (g.stepPending(Step::IntoTray))
                 expected.append(k);
-        } else if (settings().CountMode == CountWay::FromLeftBlinking ||
-                   settings().CountMode == CountWay::NoCounting) {
-            if (g.timerEnabled(9) && k >= 1)
+        } else if (settings().countWay == CountWay::FromLeftBlinking ||
+                   settings().countWay == CountWay::NoCounting) {
+            if (g.stepPending(Step::NumeralOff) && k >= 1)
                 expected.append(k - 1);
         } else {
             for (int i = 0; i < k; ++i)
                 expected.append(i);
-            if (settings().CountMode == CountWay::FromLeftCorrected)
+            if (settings().countWay == CountWay::FromLeftCorrected)
                 optional = k;
         }
         QList<int> visible = m_rig->visibleNumerals();
@@ -586,40 +621,41 @@ private:
         }
     }
 
-    void checkCardsAndLabels() {
+    void checkCardsAndTexts() {
         const GameScreen& g = game();
+        const RoundState& r = g.round();
         const GameScreenModel& m = model();
         const QList<int> cards = m_rig->visibleCards();
         if (!cards.isEmpty()) {
-            if (!m_questionAsked || !g.CountingPhase)
+            if (!m_questionAsked || !counting())
                 fail(QStringLiteral("cards are shown before the question"));
-            for (int i = 0; i < g.CharacterCount; ++i) {
+            for (int i = 0; i < r.characterCount; ++i) {
                 if (rulesTakeCharacter(i, true))
                     fail(QStringLiteral("cards are shown while the child counts"));
             }
             QList<int> all;
-            for (int i = 0; i < g.CardCount; ++i)
+            for (int i = 0; i < r.cardCount; ++i)
                 all.append(i);
             if (!std::ranges::equal(cards, all))
                 fail(QStringLiteral("%1 of the %2 cards are shown")
                          .arg(cards.size())
-                         .arg(g.CardCount));
+                         .arg(r.cardCount));
+        } else if (g.phase() == Phase::Asking) {
+            fail(QStringLiteral("the game waits for a card, and none is shown"));
         }
-        if (m.Label1.Visible)
-            fail(QStringLiteral("the spare label is shown"));
-        if (m.Label3.Visible) {
+        if (m.message.visible) {
             const QString question =
-                settings().AskHowManyPeople ? GameText::HowManyPeople : GameText::HowMany;
-            if (m.Label3.Caption != GameText::LetsCount && m.Label3.Caption != question)
-                fail(QStringLiteral("the message line shows \"%1\"").arg(m.Label3.Caption));
+                settings().askHowManyPeople ? GameText::HowManyPeople : GameText::HowMany;
+            if (m.message.caption != GameText::LetsCount && m.message.caption != question)
+                fail(QStringLiteral("the message line shows \"%1\"").arg(m.message.caption));
         }
-        if (m.Label2.Visible) {
-            const bool right = g.ChosenNumber == g.CharacterCount;
-            if (m.Label2.Caption != (right ? GameText::RightMark : GameText::WrongMark))
+        if (m.mark.visible) {
+            const bool right = r.chosenNumber == r.characterCount;
+            if (m.mark.caption != (right ? GameText::RightMark : GameText::WrongMark))
                 fail(QStringLiteral("the mark \"%1\" for the answer %2 to %3")
-                         .arg(m.Label2.Caption)
-                         .arg(g.ChosenNumber)
-                         .arg(g.CharacterCount));
+                         .arg(m.mark.caption)
+                         .arg(r.chosenNumber)
+                         .arg(r.characterCount));
         }
     }
 
@@ -647,28 +683,37 @@ private:
     }
 
     // --- The rules, as a child meets them -----------------------------------------------------
+    // Whether the characters are all in the tray: counting, the question or the judgement. A
+    // stopped round is taken as what it was when it stopped.
+    bool counting() const {
+        const Phase phase = game().phase() == Phase::Stopped ? m_stoppedIn : game().phase();
+        return phase != Phase::Catching;
+    }
+
     // Whether a touch on character `index` would be taken now (or once the sound has ended).
     bool rulesTakeCharacter(int index, bool ignoreSound) const {
         const GameScreen& g = game();
-        if (m_stopped || (!ignoreSound && m_rig->sound.isPlaying()))
+        const RoundState& r = g.round();
+        if (g.phase() == Phase::Stopped || (!ignoreSound && m_rig->sound.isPlaying()))
             return false;
-        if (g.CurrentCount >= g.CharacterCount || g.timerEnabled(6) || g.timerEnabled(9))
+        if (r.current >= r.characterCount || g.stepPending(Step::Correction) ||
+            g.stepPending(Step::NumeralOff))
             return false;
-        if (!g.CountingPhase)
-            return index == g.CurrentCount;
-        switch (settings().CountMode) {
+        if (g.phase() == Phase::Catching)
+            return index == r.current;
+        switch (settings().countWay) {
             case CountWay::AnyOrder:
             case CountWay::FromLeftCorrected:
                 return true;
             case CountWay::NoCounting:
-                return index == g.CurrentCount && g.WrongAnswers >= 2;
+                return index == r.current && r.wrongAnswers >= 2;
             default:
-                return index == g.CurrentCount;
+                return index == r.current;
         }
     }
 
     bool rulesTakeCard(bool ignoreSound) const {
-        return !m_stopped && (ignoreSound || !m_rig->sound.isPlaying()) && !game().CardsLocked;
+        return game().phase() == Phase::Asking && (ignoreSound || !m_rig->sound.isPlaying());
     }
 
     // An input that moves the game on and that the pointer can reach: a character to catch or
@@ -676,11 +721,11 @@ private:
     std::optional<HitTarget> inputThatMovesOn() const {
         const GameScreenModel& m = model();
         const auto reachable = [&](ControlKind kind, int index) {
-            const Control& c = kind == ControlKind::Card ? m.Image3[index] : m.Image1[index];
-            const HitTarget hit = m.controlAt(c.Left + c.Width / 2, c.Top + c.Height / 2);
-            return c.Visible && hit.kind == kind && hit.index == index;
+            const Control& c = kind == ControlKind::Card ? m.cards[index] : m.characters[index];
+            const HitTarget hit = m.controlAt(c.left + c.width / 2, c.top + c.height / 2);
+            return c.visible && hit.kind == kind && hit.index == index;
         };
-        const int right = game().CharacterCount - 1;
+        const int right = game().round().characterCount - 1;
         if (rulesTakeCard(true)) {
             if (right < GameScreenModel::kPlaces && reachable(ControlKind::Card, right))
                 return HitTarget{ControlKind::Card, right};
@@ -689,7 +734,7 @@ private:
                     return HitTarget{ControlKind::Card, i};
             }
         }
-        const int next = game().CurrentCount;
+        const int next = game().round().current;
         if (next < GameScreenModel::kPlaces && rulesTakeCharacter(next, true) &&
             reachable(ControlKind::Character, next)) {
             return HitTarget{ControlKind::Character, next};
@@ -705,31 +750,30 @@ private:
     Snapshot snapshot() const {
         Snapshot s;
         const GameScreen& g = game();
+        const RoundState& r = g.round();
         const GameScreenModel& m = model();
         auto& n = s.numbers;
         n.reserve(180);
         const auto add = [&](const Control& c) {
-            n.insert(n.end(), {c.Left, c.Top, c.Width, c.Height, c.Visible});
+            n.insert(n.end(), {c.left, c.top, c.width, c.height, c.visible});
         };
-        add(m.Shape1);
+        add(m.tray);
         for (int i = 0; i < GameScreenModel::kPlaces; ++i) {
-            add(m.Image1[i]);
-            add(m.Image2[i]);
-            add(m.Image3[i]);
+            add(m.characters[i]);
+            add(m.numerals[i]);
+            add(m.cards[i]);
         }
-        for (const LabelControl* label : {&m.Label1, &m.Label2, &m.Label3}) {
-            add(*label);
-            n.push_back(label->FontSize);
-            s.texts.append(label->Caption);
+        for (const TextControl* text : {&m.mark, &m.message}) {
+            add(*text);
+            n.push_back(text->fontSize);
+            s.texts.append(text->caption);
         }
-        n.insert(n.end(),
-                 {g.CurrentCount, g.CountingPhase, g.CardsLocked, g.CharacterCount, g.ChosenNumber,
-                  g.WrongAnswers, g.RowLeft, g.CellSize, g.CardCount, m.PointerHidden});
-        for (int id = 1; id <= 9; ++id)
-            n.push_back(g.timerEnabled(id));
+        n.insert(n.end(), {r.current, int(g.phase()), r.characterCount, r.chosenNumber,
+                           r.wrongAnswers, r.rowLeft, r.cellSize, r.cardCount, m.pointerHidden});
+        for (Step step : kAllSteps)
+            n.push_back(g.stepPending(step));
         n.insert(n.end(), {m_rig->sound.plays.size(), m_rig->sound.isPlaying(),
                            m_rig->pictures.loads.size(), m_rig->host.calls.size()});
-        s.texts.append(g.MessageText);
         return s;
     }
 
@@ -753,8 +797,8 @@ private:
                 text += QStringLiteral(" on %1 %2")
                             .arg(n.hit.kind == ControlKind::Card ? "card" : "character")
                             .arg(n.hit.index);
-        } else if (qstrcmp(n.what, "Timer") == 0) {
-            text += QString::number(n.a);
+        } else if (qstrcmp(n.what, "step") == 0) {
+            text += QStringLiteral(" %1").arg(QLatin1String(stepName(Step(n.a))));
         } else if (qstrcmp(n.what, "key") == 0 || qstrcmp(n.what, "wait") == 0) {
             text += QStringLiteral(" %1").arg(n.a);
         }
@@ -763,6 +807,7 @@ private:
 
     [[noreturn]] void fail(const QString& what) const {
         const GameScreen& g = game();
+        const RoundState& r = g.round();
         const qint64 round = m_figures.rounds + m_figures.interruptedRounds + 1;
         QString text =
             QStringLiteral("%1, round %2, event %3 (%4): %5\n")
@@ -773,15 +818,14 @@ private:
                                      : QStringLiteral("start"))
                 .arg(what);
         text += QStringLiteral(
-                    "  CharacterCount %1, CurrentCount %2, CountingPhase %3, "
-                    "CardsLocked %4, WrongAnswers %5, ChosenNumber %6, sound \"%7\"\n")
-                    .arg(g.CharacterCount)
-                    .arg(g.CurrentCount)
-                    .arg(g.CountingPhase)
-                    .arg(g.CardsLocked)
-                    .arg(g.WrongAnswers)
-                    .arg(g.ChosenNumber)
-                    .arg(m_rig->sound.current());
+                    "  phase %1, %2 characters, count %3, %4 wrong answers, card %5 chosen, "
+                    "sound %6\n")
+                    .arg(QLatin1String(phaseName(g.phase())))
+                    .arg(r.characterCount)
+                    .arg(r.current)
+                    .arg(r.wrongAnswers)
+                    .arg(r.chosenNumber)
+                    .arg(soundName(m_rig->sound.current()));
         text += QStringLiteral("  recent events:");
         const qsizetype first = std::max<qsizetype>(0, m_noteCount - qsizetype(m_recent.size()));
         for (qsizetype i = first; i < m_noteCount; ++i)
@@ -791,7 +835,7 @@ private:
 
     const GameScreen& game() const { return m_rig->game; }
     const GameScreenModel& model() const { return m_rig->model(); }
-    const GameSettings& settings() const { return m_rig->shared.Settings; }
+    const GameSettings& settings() const { return m_rig->shared.settings; }
 
     Combination m_combination;
     std::mt19937& m_rng;
@@ -800,12 +844,13 @@ private:
     const std::function<void(GameRig&, qint64)>& m_afterEvent;
     QStringList m_folder;
     std::unique_ptr<GameRig> m_rig;
-    std::function<void(int)> m_gameTimerStep;
-    QSet<QString> m_knownSounds;
+    std::function<void(Step)> m_gameStep;
 
     int m_finished = 0;
+    // H or N stopped the round and the adult's screen is in front of the game.
     bool m_stopped = false;
     Snapshot m_stoppedAt;
+    Phase m_stoppedIn = Phase::Catching;  // the phase the round was stopped in
     bool m_questionAsked = false;
     qint64 m_roundStartEvent = 0;
     qint64 m_roundStartMs = 0;
@@ -828,12 +873,12 @@ QList<GameSettings> everyCombination() {
                 for (bool people : {false, true}) {
                     for (const auto& [low, high] : counts) {
                         GameSettings s;
-                        s.CountMode = qint16(mode);
-                        s.ClickToCount = click;
-                        s.MixedCharacters = mixed;
-                        s.AskHowManyPeople = people;
-                        s.MinCount = qint16(low);
-                        s.MaxCount = qint16(high);
+                        s.countWay = qint16(mode);
+                        s.clickToCount = click;
+                        s.mixedCharacters = mixed;
+                        s.askHowManyPeople = people;
+                        s.minCount = qint16(low);
+                        s.maxCount = qint16(high);
                         all.append(s);
                     }
                 }
@@ -860,8 +905,8 @@ QString Monkey::play(int rounds) {
         for (int c = 0; c < combinations.size(); ++c) {
             Combination combination;
             combination.settings = combinations[c];
-            combination.settings.BlinkTime = blinkTimes[rng() % blinkTimes.size()];
-            combination.settings.HideCursor = rng() % 2 == 0;
+            combination.settings.blinkTime = blinkTimes[rng() % blinkTimes.size()];
+            combination.settings.hidePointer = rng() % 2 == 0;
             combination.selection = Selection((c + selectionOffset) % 3);
             const unsigned voices = rng() % 10;
             combination.voices =

@@ -31,7 +31,7 @@ public:
 
     // Plays until at least `rounds` rounds have been finished, spread evenly over every
     // combination of the counting way, touch or click, same or mixed pictures, the question and
-    // the minimum/maximum pairs; selection, sound lengths, screen size, BlinkTime and pointer
+    // the minimum/maximum pairs; selection, sound lengths, screen size, blinkTime and pointer
     // vary with the seed. Returns an empty text, or the first violation found.
     QString play(int rounds);
 

@@ -61,42 +61,38 @@ void MonkeyTest::playsEveryCombination() {
     QVERIFY(f.rounds >= m_rounds);
 }
 
-// The monkey itself must notice a game that goes wrong: each row breaks the game behind its back
-// and names what the monkey has to report.
+// The monkey itself must notice a game that goes wrong: each row breaks the game behind its back,
+// through a port or a call the monkey does not know of, and names what the monkey has to report.
 void MonkeyTest::noticesABrokenGame_data() {
     using Breakage = std::function<bool(GameRig&)>;  // true once it has broken something
     QTest::addColumn<Breakage>("breakage");
     QTest::addColumn<QString>("report");
 
-    QTest::newRow("cards locked for good while the question waits") << Breakage([](GameRig& rig) {
-        if (rig.visibleCards().isEmpty() || rig.game.CardsLocked)
+    QTest::newRow("the timers lose the question") << Breakage([](GameRig& rig) {
+        if (!rig.game.stepPending(Step::Question))
             return false;
-        rig.game.CardsLocked = true;
+        rig.timers.stop(Step::Question);  // the game still waits for it
         return true;
     }) << QStringLiteral("stands still");
-    QTest::newRow("a step of the round runs after H") << Breakage([](GameRig& rig) {
-        if (rig.host.calls.isEmpty() || rig.game.timerEnabled(1))
+    QTest::newRow("the round comes back behind the adult's screen") << Breakage([](GameRig& rig) {
+        if (rig.game.phase() != Phase::Stopped)
             return false;
-        rig.game.PlaceCharacter();
+        rig.game.activate();
         return true;
     }) << QStringLiteral("stopped");
-    QTest::newRow("the count runs past the characters") << Breakage([](GameRig& rig) {
-        if (!rig.game.CountingPhase)
+    // A random source must stay below 1 and not below 0.
+    QTest::newRow("a random 1 adds a character") << Breakage([](GameRig& rig) {
+        if (!rig.game.stepPending(Step::NextRound) || rig.settings().maxCount == 10)
             return false;
-        rig.game.CurrentCount = rig.game.CharacterCount + 1;
+        rig.random.push(1.0);  // the next round draws maxCount + 1 characters
         return true;
-    }) << QStringLiteral("CurrentCount");
-    QTest::newRow("a second character in the field") << Breakage([](GameRig& rig) {
-        GameScreen& game = rig.game;
-        if (game.CountingPhase || game.CurrentCount + 1 >= game.CharacterCount ||
-            !rig.model().Image1[game.CurrentCount].Visible) {
+    }) << QStringLiteral("outside minCount..maxCount");
+    QTest::newRow("a random -0.5 puts a character off the screen") << Breakage([](GameRig& rig) {
+        if (!rig.game.stepPending(Step::NextCharacter))
             return false;
-        }
-        ++game.CurrentCount;  // the next one comes too early
-        game.PlaceCharacter();
-        --game.CurrentCount;
+        rig.random.push(-0.5);  // the next character comes on left of the screen
         return true;
-    }) << QStringLiteral("in the field");
+    }) << QStringLiteral("outside its band");
 }
 
 void MonkeyTest::noticesABrokenGame() {

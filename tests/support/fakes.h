@@ -10,36 +10,43 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 #include <random>
 
 #include "game/ports.h"
+
+// The sound's name in a failed comparison ("Hop", "Three").
+char* toString(Sound sound);
 
 // Milliseconds since the test began. Only the fakes move it.
 struct SimClock {
     qint64 now = 0;
 };
 
-// The nine timers. advance(ms) fires the timers that fall due, in time order (ties by timer
-// number), and re-arms the repeating ones. A handler that waits for a sound moves the clock on;
-// timers that fell due meanwhile fire afterwards, in order.
+// The game's steps. advance(ms) fires the steps that fall due, in time order (ties in the order
+// of Step), and re-arms the repeating hop. A handler that waits for a sound moves the clock on;
+// steps that fell due meanwhile fire afterwards, in order.
 class FakeTimers : public TimerService {
 public:
     explicit FakeTimers(SimClock& clock) : m_clock(clock) {}
 
-    void start(int id, int intervalMs) override;
-    void stop(int id) override;
-    bool isRunning(int id) const { return m_slots.at(id).running; }
+    void start(Step step, int intervalMs) override;
+    void stop(Step step) override;
+    bool isRunning(Step step) const { return slot(step).running; }
     bool anyRunning() const;
 
     void advance(qint64 ms);
 
+    // Every firing in order. A long run (the benchmark's thousand rounds) turns this off so that
+    // memory stays flat.
+    bool recordFires = true;
     struct Fire {
-        int id;
+        Step step;
         qint64 at;
     };
-    QList<Fire> fires;  // every firing, in order
-    // The times timer `id` fired at, from `since` on.
-    QList<qint64> firesOf(int id, qint64 since = 0) const;
+    QList<Fire> fires;
+    // The times `step` fired at, from `since` on.
+    QList<qint64> firesOf(Step step, qint64 since = 0) const;
 
 private:
     struct Slot {
@@ -48,53 +55,56 @@ private:
         qint64 due = 0;
         quint64 generation = 0;
     };
+    Slot& slot(Step step) { return m_slots[static_cast<int>(step)]; }
+    const Slot& slot(Step step) const { return m_slots[static_cast<int>(step)]; }
     SimClock& m_clock;
-    std::array<Slot, 10> m_slots{};
+    std::array<Slot, kStepCount> m_slots{};
 };
 
-// One sound at a time. A sound "plays" for the length set for its file (default 600 ms; 0 means
-// the file is missing: nothing plays). waitForSound moves the clock to the sound's end without
-// firing any timer.
+// One sound at a time. A sound "plays" for the length set for it (default 600 ms; 0 means its
+// file is missing: nothing plays). waitForSound moves the clock to the sound's end without
+// firing any step.
 class FakeSoundPlayer : public SoundPlayer {
 public:
     explicit FakeSoundPlayer(SimClock& clock) : m_clock(clock) {}
 
-    void setLength(const QString& file, int ms) { m_lengths[file] = ms; }
+    void setLength(Sound sound, int ms) { m_lengths[sound] = ms; }
     void setDefaultLength(int ms) { m_defaultLength = ms; }
 
-    void play(const QString& fileName) override;
+    void play(Sound sound) override;
     bool isPlaying() const override { return m_clock.now < m_endsAt; }
     void waitForSound() override;
     void silence() override;
 
-    // The sound that is heard now ("" when none).
-    QString current() const { return isPlaying() ? m_current : QString(); }
+    // The sound that is heard now, if any.
+    std::optional<Sound> current() const;
     qint64 endsAt() const { return m_endsAt; }
 
+    bool recordPlays = true;  // off for long runs, as FakeTimers::recordFires
     struct Played {
-        QString file;
+        Sound sound;
         qint64 at;
     };
     QList<Played> plays;  // every play() in order
     int silences = 0;
     int waits = 0;
-    // The files played from `since` on, in order.
-    QStringList filesSince(qint64 since) const;
+    // The sounds played from `since` on, in order.
+    QList<Sound> soundsSince(qint64 since) const;
 
 private:
     SimClock& m_clock;
-    QMap<QString, int> m_lengths;
+    QMap<Sound, int> m_lengths;
     int m_defaultLength = 600;
-    QString m_current;
+    Sound m_current = Sound::Hop;
     qint64 m_endsAt = 0;
 };
 
-// A queue of values for Rnd, then a generator with a fixed seed.
+// A queue of values for uniform(), then a generator with a fixed seed.
 class ScriptedRandom : public RandomSource {
 public:
     explicit ScriptedRandom(unsigned seed = 12345) : m_engine(seed) {}
     void push(double value) { m_queue.enqueue(value); }
-    double Rnd() override;
+    double uniform() override;
     int drawn = 0;
 
 private:
@@ -109,7 +119,11 @@ public:
         QString path;
     };
     QList<Load> loads;
-    void load(int index, const QString& path) override { loads.append({index, path}); }
+    bool recordLoads = true;
+    void load(int index, const QString& path) override {
+        if (recordLoads)
+            loads.append({index, path});
+    }
 };
 
 class RecordingHost : public GameHost {
@@ -118,4 +132,21 @@ public:
     void endProgram() override { calls.append(QStringLiteral("end")); }
     void showSettingsScreen() override { calls.append(QStringLiteral("settings")); }
     void showSelectionScreen() override { calls.append(QStringLiteral("selection")); }
+};
+
+// What the game told of its rounds, one line each: "began 3", "caught 0", "counted 0 1",
+// "out of order 2", "repeat 0", "ignored 1", "asked", "chose 3 right", "chose 2 wrong", "ended",
+// "cut short".
+class RecordingListener : public RoundListener {
+public:
+    QStringList events;
+    void roundBegan(int characterCount) override;
+    void characterCaught(int index) override;
+    void touchCounted(int index, int number) override;
+    void touchOutOfOrder(int index) override;
+    void touchRepeated(int index) override;
+    void touchIgnored(int index) override;
+    void questionAsked() override;
+    void cardChosen(int number, bool right) override;
+    void roundEnded(bool cutShort) override;
 };

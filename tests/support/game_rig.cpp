@@ -3,17 +3,17 @@
 namespace {
 SharedState makeShared(const GameSettings& settings, const QStringList& selected) {
     SharedState shared;
-    shared.DataFolder = QStringLiteral("data/");
-    shared.Settings = settings;
-    shared.CharacterFiles = tenPictures();
-    shared.SelectedFiles = selected;
+    shared.dataFolder = QStringLiteral("data/");
+    shared.settings = settings;
+    shared.characterFiles = tenPictures();
+    shared.selectedFiles = selected;
     return shared;
 }
 
 QList<int> visibleOf(const std::array<Control, GameScreenModel::kPlaces>& controls) {
     QList<int> visible;
     for (int i = 0; i < GameScreenModel::kPlaces; ++i) {
-        if (controls[i].Visible)
+        if (controls[i].visible)
             visible.append(i);
     }
     return visible;
@@ -31,38 +31,39 @@ GameRig::GameRig(const GameSettings& settings, int widthPx, int heightPx,
                  const QStringList& selected)
     : shared(makeShared(settings, selected)), game(shared, timers, sound, random, pictures, host) {
     game.modelChanged = [this] { ++modelChanges; };
-    game.Form_Load(widthPx * 15, heightPx * 15);
+    game.setListener(&listener);
+    game.start(widthPx * 15, heightPx * 15);
 }
 
 void GameRig::scriptCharacterCount(int count) {
-    const int range = shared.Settings.MaxCount - shared.Settings.MinCount + 1;
-    random.push((count - shared.Settings.MinCount + 0.5) / range);
+    const int range = shared.settings.maxCount - shared.settings.minCount + 1;
+    random.push((count - shared.settings.minCount + 0.5) / range);
 }
 
 void GameRig::activate(int count) {
     if (count > 0)
         scriptCharacterCount(count);
-    game.Form_Activate();
+    game.activate();
 }
 
 bool GameRig::quiet() const {
     if (sound.isPlaying())
         return false;
-    for (int id = 2; id <= 9; ++id) {
-        if (game.timerEnabled(id))
+    for (Step step : kAllSteps) {
+        if (step != Step::Hop && game.stepPending(step))
             return false;
     }
     return true;
 }
 
 QList<int> GameRig::visibleCharacters() const {
-    return visibleOf(model().Image1);
+    return visibleOf(model().characters);
 }
 QList<int> GameRig::visibleNumerals() const {
-    return visibleOf(model().Image2);
+    return visibleOf(model().numerals);
 }
 QList<int> GameRig::visibleCards() const {
-    return visibleOf(model().Image3);
+    return visibleOf(model().cards);
 }
 
 void Child::tick() {
@@ -82,10 +83,10 @@ bool Child::waitUntil(const std::function<bool()>& ready, qint64 limitMs) {
 }
 
 void Child::touch(int index) {
-    const Control& c = m_rig.model().Image1[index];
-    const std::int32_t x = c.Left + c.Width / 2;
-    const std::int32_t y = c.Top + c.Height / 2;
-    if (m_rig.shared.Settings.ClickToCount) {
+    const Control& c = m_rig.model().characters[index];
+    const std::int32_t x = c.left + c.width / 2;
+    const std::int32_t y = c.top + c.height / 2;
+    if (m_rig.shared.settings.clickToCount) {
         m_rig.game.pointerClicked(x, y);
     } else {
         m_rig.game.pointerMoved(x, y);
@@ -93,31 +94,31 @@ void Child::touch(int index) {
 }
 
 void Child::clickCard(int number) {
-    const Control& c = m_rig.model().Image3[number - 1];
-    m_rig.game.pointerClicked(c.Left + c.Width / 2, c.Top + c.Height / 2);
+    const Control& c = m_rig.model().cards[number - 1];
+    m_rig.game.pointerClicked(c.left + c.width / 2, c.top + c.height / 2);
 }
 
 bool Child::catchAll() {
-    GameScreen& game = m_rig.game;
-    while (!game.CountingPhase) {
-        // The character on show: visible, not yet in the row, its hop sound over.
+    const GameScreen& game = m_rig.game;
+    const auto catching = [&] { return game.phase() == Phase::Catching; };
+    while (catching()) {
+        // The character on show: visible, not yet in the tray, its hop sound over.
         const bool ready = waitUntil([&] {
-            return game.CountingPhase ||
-                   (m_rig.quiet() && game.CurrentCount < game.CharacterCount &&
-                    m_rig.model().Image1[game.CurrentCount].Visible);
+            return !catching() ||
+                   (m_rig.quiet() && game.round().current < game.round().characterCount &&
+                    m_rig.model().characters[game.round().current].visible);
         });
         if (!ready)
             return false;
-        if (game.CountingPhase)
+        if (!catching())
             break;
-        const int caught = game.CurrentCount;
+        const int caught = game.round().current;
         touch(caught);
-        if (!game.timerEnabled(2))
+        if (!game.stepPending(Step::IntoTray))
             return false;  // the touch was not taken
-        // The caught character goes into the row.
-        if (!waitUntil([&] { return game.CurrentCount != caught || game.CountingPhase; })) {
+        // The caught character goes into the tray.
+        if (!waitUntil([&] { return game.round().current != caught || !catching(); }))
             return false;
-        }
     }
     return waitUntilQuiet();
 }
@@ -133,18 +134,18 @@ bool Child::count(const QList<int>& indices) {
 
 bool Child::countInOrder() {
     QList<int> all;
-    for (int i = 0; i < m_rig.game.CharacterCount; ++i)
+    for (int i = 0; i < m_rig.round().characterCount; ++i)
         all.append(i);
     return count(all);
 }
 
 bool Child::answer(int number) {
     const bool ready = waitUntil([&] {
-        return m_rig.model().Image3[number - 1].Visible && !m_rig.game.CardsLocked &&
+        return m_rig.model().cards[number - 1].visible && m_rig.game.phase() == Phase::Asking &&
                !m_rig.sound.isPlaying();
     });
     if (!ready)
         return false;
     clickCard(number);
-    return m_rig.game.CardsLocked;
+    return m_rig.game.phase() == Phase::Judging;
 }

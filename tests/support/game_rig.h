@@ -15,7 +15,7 @@
 QStringList tenPictures();
 
 struct GameRig {
-    // A screen of widthPx x heightPx pixels at 15 twips each; Form_Load has run, no round yet.
+    // A screen of widthPx x heightPx pixels at 15 twips each; started, no round yet.
     explicit GameRig(const GameSettings& settings, int widthPx = 1024, int heightPx = 768,
                      const QStringList& selected = tenPictures());
 
@@ -25,19 +25,21 @@ struct GameRig {
     ScriptedRandom random;
     RecordingPictures pictures;
     RecordingHost host;
+    RecordingListener listener;
     SharedState shared;
     GameScreen game;
     int modelChanges = 0;
 
     const GameScreenModel& model() const { return game.model(); }
-    GameSettings& settings() { return shared.Settings; }
+    GameSettings& settings() { return shared.settings; }
+    const RoundState& round() const { return game.round(); }
 
-    // The next round gets `count` characters, given the settings' MinCount and MaxCount.
+    // The next round gets `count` characters, given the settings' fewest and most.
     void scriptCharacterCount(int count);
     // Starts a round as the window's activation does, with `count` characters when given.
     void activate(int count = 0);
 
-    // No sound plays and no step of the round is pending, the hopping of a character aside.
+    // No sound plays and no step of the round is pending, the hop aside.
     bool quiet() const;
     // The visible characters, numerals and cards, by index.
     QList<int> visibleCharacters() const;

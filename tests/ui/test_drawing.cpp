@@ -15,15 +15,15 @@
 
 namespace {
 // The same text drawn straight onto white, as the window drew it before it kept pictures.
-QImage drawnDirectly(QSize size, const Twips& twips, const LabelControl& label,
+QImage drawnDirectly(QSize size, const Twips& twips, const TextControl& text,
                      const QColor& colour) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setPen(colour);
-    painter.setFont(gameScreenFont(twips.pointsToPixels(label.FontSize)));
-    painter.drawText(twips.toPixels(label), Qt::AlignCenter | Qt::TextDontClip, label.Caption);
+    painter.setFont(gameScreenFont(twips.pointsToPixels(text.fontSize)));
+    painter.drawText(twips.toPixels(text), Qt::AlignCenter | Qt::TextDontClip, text.caption);
     return image;
 }
 
@@ -84,39 +84,39 @@ private slots:
         QTemporaryDir folder;
         copySamples(folder);
         GameSettings settings;
-        settings.MinCount = 2;
-        settings.MaxCount = 2;
+        settings.minCount = 2;
+        settings.maxCount = 2;
         SimGame sim(folder.path(), settings, screen.width(), screen.height());
         QImage frame(screen, QImage::Format_RGB32);
 
         const Twips& twips = sim.window().twips();
-        const auto check = [&](const LabelControl& label, const QString& caption,
+        const auto check = [&](const TextControl& text, const QString& caption,
                                const QColor& colour, bool inkOnly) {
-            QVERIFY(label.Visible);
-            QCOMPARE(label.Caption, caption);
+            QVERIFY(text.visible);
+            QCOMPARE(text.caption, caption);
             sim.render(frame);
-            const QRect box = twips.toPixels(label).toAlignedRect() & frame.rect();
-            const QImage reference = drawnDirectly(screen, twips, label, colour);
+            const QRect box = twips.toPixels(text).toAlignedRect() & frame.rect();
+            const QImage reference = drawnDirectly(screen, twips, text, colour);
             QCOMPARE(differences(frame, reference, box, inkOnly, colour), 0);
         };
         const GameScreenModel& model = sim.game().model();
         // Counting begins with "かぞえてみよう"; counted, the question replaces it.
-        for (int guard = 0; guard < 200 && !sim.game().CountingPhase; ++guard)
+        for (int guard = 0; guard < 200 && sim.game().phase() != Phase::Counting; ++guard)
             sim.play(50);
-        check(model.Label3, GameText::LetsCount, Qt::black, false);
+        check(model.message, GameText::LetsCount, Qt::black, false);
         QVERIFY(sim.playUntilCards());
-        check(model.Label3, GameText::HowMany, Qt::black, false);
+        check(model.message, GameText::HowMany, Qt::black, false);
 
         // A wrong card: "×". Counted again, the right card: "○" in the very same place.
-        const Control& wrong = model.Image3[0];
-        sim.game().pointerClicked(wrong.Left + wrong.Width / 2, wrong.Top + wrong.Height / 2);
+        const Control& wrong = model.cards[0];
+        sim.game().pointerClicked(wrong.left + wrong.width / 2, wrong.top + wrong.height / 2);
         sim.wait(1000);
-        check(model.Label2, GameText::WrongMark, Qt::red, true);
+        check(model.mark, GameText::WrongMark, Qt::red, true);
         QVERIFY(sim.playUntilCards());
-        const Control& right = model.Image3[1];
-        sim.game().pointerClicked(right.Left + right.Width / 2, right.Top + right.Height / 2);
+        const Control& right = model.cards[1];
+        sim.game().pointerClicked(right.left + right.width / 2, right.top + right.height / 2);
         sim.wait(1000);
-        check(model.Label2, GameText::RightMark, Qt::red, true);
+        check(model.mark, GameText::RightMark, Qt::red, true);
     }
 
     // Rounds played through every counting way, with wrong and right answers: whatever differs
@@ -126,11 +126,13 @@ private slots:
         QTemporaryDir folder;
         copySamples(folder);
         int smallRepaints = 0;
-        for (int way = 1; way <= 5; ++way) {
+        for (const qint16 way :
+             {CountWay::AnyOrder, CountWay::FromLeft, CountWay::FromLeftCorrected,
+              CountWay::FromLeftBlinking, CountWay::NoCounting}) {
             GameSettings settings;
-            settings.CountMode = qint16(way);
-            settings.MinCount = 1;
-            settings.MaxCount = 6;
+            settings.countWay = way;
+            settings.minCount = 1;
+            settings.maxCount = 6;
             SimGame sim(folder.path(), settings, 1024, 768, quint64(way));
             const QRect whole(0, 0, 1024, 768);
             QImage before(whole.size(), QImage::Format_RGB32);

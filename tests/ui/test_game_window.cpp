@@ -8,33 +8,13 @@
 #include <QTest>
 
 #include "game/game_screen.h"
+#include "support/fakes.h"
 #include "ui/character_pictures.h"
 #include "ui/embedded_pictures.h"
 #include "ui/game_window.h"
 #include "ui/qt_timer_service.h"
 
 namespace {
-class SilentSound : public SoundPlayer {
-public:
-    void play(const QString&) override {}
-    bool isPlaying() const override { return false; }
-    void waitForSound() override {}
-    void silence() override {}
-};
-
-class MiddleRandom : public RandomSource {
-public:
-    double Rnd() override { return 0.5; }
-};
-
-class CountingHost : public GameHost {
-public:
-    int ended = 0, settings = 0, selection = 0;
-    void endProgram() override { ++ended; }
-    void showSettingsScreen() override { ++settings; }
-    void showSelectionScreen() override { ++selection; }
-};
-
 QPoint centreOf(const GameWindow& window, const Control& control) {
     return window.twips().toPixels(control).center().toPoint();
 }
@@ -48,11 +28,15 @@ private slots:
 
     void init() {
         m_shared = SharedState{};
-        m_shared.DataFolder = QStringLiteral(KAZOE_SOURCE_DIR "/data/");
-        m_shared.CharacterFiles = {QStringLiteral("ねこ.gif")};
-        m_shared.SelectedFiles = m_shared.CharacterFiles;
-        m_shared.Settings.MinCount = 2;
-        m_shared.Settings.MaxCount = 2;
+        m_shared.dataFolder = QStringLiteral(KAZOE_SOURCE_DIR "/data/");
+        m_shared.characterFiles = {QStringLiteral("ねこ.gif")};
+        m_shared.selectedFiles = m_shared.characterFiles;
+        m_shared.settings.minCount = 2;
+        m_shared.settings.maxCount = 2;
+        // Sounds are only recorded: none plays, so none holds a touch back.
+        m_sound.setDefaultLength(0);
+        m_sound.plays.clear();
+        m_host.calls.clear();
         m_game =
             std::make_unique<GameScreen>(m_shared, m_timers, m_sound, m_random, m_pictures, m_host);
         m_window = std::make_unique<GameWindow>(*m_game, m_pictures);
@@ -69,23 +53,24 @@ private slots:
     void coversTheScreen() {
         const QRect screen = m_window->screen()->geometry();
         QCOMPARE(m_window->geometry(), screen);
-        QCOMPARE(m_game->model().Width, m_window->twips().fromPixels(screen.width()));
-        QCOMPARE(m_game->model().Label2.Width, m_game->model().Width / 2);
+        QCOMPARE(m_game->model().width, m_window->twips().fromPixels(screen.width()));
+        QCOMPARE(m_game->model().mark.width, m_game->model().width / 2);
     }
 
     // Pointer movement over the character on show catches it; 1.2 s later it stands in the tray,
     // which the window draws in yellow with the character over it.
     void touchCatchesAndTheTrayTakesTheCharacter() {
         const GameScreenModel& model = m_game->model();
-        QVERIFY(model.Image1[0].Visible);
-        QVERIFY(model.Shape1.Visible);
-        QTest::mouseMove(m_window.get(), centreOf(*m_window, model.Image1[0]));
-        QVERIFY(model.Image2[0].Visible);
-        QCOMPARE(model.Image2[0].Left, model.Image1[0].Left);
+        QVERIFY(model.characters[0].visible);
+        QVERIFY(model.tray.visible);
+        QTest::mouseMove(m_window.get(), centreOf(*m_window, model.characters[0]));
+        QVERIFY(model.numerals[0].visible);
+        QCOMPARE(model.numerals[0].left, model.characters[0].left);
 
-        QTRY_COMPARE_WITH_TIMEOUT(model.Image1[0].Top, m_game->RowTop, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(model.characters[0].top, m_game->round().rowTop, 2000);
+        QVERIFY(m_sound.soundsSince(0).contains(Sound::IntoTray));
         const QImage shot = m_window->grab().toImage();
-        const QRectF tray = m_window->twips().toPixels(model.Shape1);
+        const QRectF tray = m_window->twips().toPixels(model.tray);
         // The tray's free place (right of the first character) shows its yellow.
         const QPoint free(int(tray.right() - tray.width() / 4), int(tray.center().y()));
         QCOMPARE(shot.pixelColor(free), QColor(0xFF, 0xFF, 0x80));
@@ -95,38 +80,38 @@ private slots:
     void pointerOverEmptyGroundDoesNothing() {
         const GameScreenModel& model = m_game->model();
         QTest::mouseMove(m_window.get(), QPoint(1, 1));
-        QVERIFY(!model.Image2[0].Visible);
+        QVERIFY(!model.numerals[0].visible);
     }
 
     // Letters work with or without Shift; the keys reach the program around the game.
     void keysReachTheGame() {
         QTest::keyClick(m_window.get(), Qt::Key_H);
-        QCOMPARE(m_host.settings, 1);
         QTest::keyClick(m_window.get(), Qt::Key_N, Qt::ShiftModifier);
-        QCOMPARE(m_host.selection, 1);
         QTest::keyClick(m_window.get(), Qt::Key_A);
         QTest::keyClick(m_window.get(), Qt::Key_Escape);
-        QCOMPARE(m_host.ended, 1);
+        QCOMPARE(m_host.calls, QStringList({"settings", "selection", "end"}));
         // After a stop nothing of the round moves any more.
-        for (int id = 1; id <= 9; ++id)
-            QVERIFY(!m_game->timerEnabled(id));
+        QCOMPARE(m_game->phase(), Phase::Stopped);
+        for (Step step : kAllSteps)
+            QVERIFY(!m_game->stepPending(step));
     }
 
     // Coming back from an adult screen starts a fresh round; the first activation is start-up's.
     void comingBackStartsAFreshRound() {
         QTest::keyClick(m_window.get(), Qt::Key_H);
-        QVERIFY(!m_game->timerEnabled(1));
+        QVERIFY(!m_game->stepPending(Step::Hop));
         m_window->leaveForScreen();
         m_window->comeBack();
-        QVERIFY(m_game->timerEnabled(1));
-        QCOMPARE(m_game->CurrentCount, 0);
+        QCOMPARE(m_game->phase(), Phase::Catching);
+        QVERIFY(m_game->stepPending(Step::Hop));
+        QCOMPARE(m_game->round().current, 0);
     }
 
     // "無し" hides the pointer with the invisible "Clear.ico" beside the sounds, and without that
     // file the pointer is hidden all the same.
     void pointerHiddenWithOrWithoutClearIco() {
         auto newRoundWithPointerHidden = [this](bool hidden) {
-            m_shared.Settings.HideCursor = hidden;
+            m_shared.settings.hidePointer = hidden;
             m_window->leaveForScreen();
             m_window->comeBack();
         };
@@ -184,10 +169,11 @@ private slots:
 private:
     SharedState m_shared;
     QtTimerService m_timers;
-    SilentSound m_sound;
-    MiddleRandom m_random;
+    SimClock m_clock;
+    FakeSoundPlayer m_sound{m_clock};
+    ScriptedRandom m_random;
     QtCharacterPictures m_pictures;
-    CountingHost m_host;
+    RecordingHost m_host;
     std::unique_ptr<GameScreen> m_game;
     std::unique_ptr<GameWindow> m_window;
 };

@@ -166,11 +166,11 @@ void TestSoundPlayer::endsWithSoundsOnTheirWay() {
         QSKIP("no audio server");
     for (int run = 0; run < 12; ++run) {
         QtSoundPlayer player;
-        player.play(QStringLiteral("short.wav"));
+        player.playFile(QStringLiteral("short.wav"));
         QThread::msleep(30);  // the first sound is on the server: the player holds a stream
-        player.play(QStringLiteral("mid.wav"));
+        player.playFile(QStringLiteral("mid.wav"));
         player.silence();
-        player.play(QStringLiteral("long.wav"));
+        player.playFile(QStringLiteral("long.wav"));
     }
 }
 
@@ -200,7 +200,7 @@ void TestSoundPlayer::playingFollowsTheSoundsLength() {
     const bool recording = recorder.start();
     QElapsedTimer clock;
     clock.start();
-    player.play(file);
+    player.playFile(file);
     QVERIFY(player.isPlaying());
     const qint64 endedMs = msUntilSilent(player, clock);
     QVERIFY2(qAbs(endedMs - lengthMs) <= kToleranceMs,
@@ -220,11 +220,11 @@ void TestSoundPlayer::newSoundCutsOffTheOld() {
     QtSoundPlayer player;
     Recorder recorder;
     const bool recording = recorder.start();
-    player.play(QStringLiteral("long.wav"));
+    player.playFile(QStringLiteral("long.wav"));
     QThread::msleep(300);
     QElapsedTimer clock;
     clock.start();
-    player.play(QStringLiteral("short.wav"));
+    player.playFile(QStringLiteral("short.wav"));
     const qint64 endedMs = msUntilSilent(player, clock);
     QVERIFY2(qAbs(endedMs - 150) <= kToleranceMs,
              qPrintable(QStringLiteral("ended after %1 ms").arg(endedMs)));
@@ -242,7 +242,7 @@ void TestSoundPlayer::silenceCutsOff() {
     QtSoundPlayer player;
     Recorder recorder;
     const bool recording = recorder.start();
-    player.play(QStringLiteral("long.wav"));
+    player.playFile(QStringLiteral("long.wav"));
     QThread::msleep(200);
     player.silence();
     QVERIFY(!player.isPlaying());
@@ -263,9 +263,9 @@ void TestSoundPlayer::heldSoundStartsAtTheRelease() {
     Recorder recorder;
     const bool recording = recorder.start();
     player.holdSounds();
-    player.play(QStringLiteral("long.wav"));
+    player.playFile(QStringLiteral("long.wav"));
     QVERIFY(player.isPlaying());  // counted from the asking, as the game's timers expect
-    player.play(QStringLiteral("short.wav"));
+    player.playFile(QStringLiteral("short.wav"));
     QThread::msleep(300);
     if (recording)
         QCOMPARE(audibleMs(recorder.samples()), 0);
@@ -273,7 +273,7 @@ void TestSoundPlayer::heldSoundStartsAtTheRelease() {
     QThread::msleep(400);
 
     player.holdSounds();
-    player.play(QStringLiteral("long.wav"));
+    player.playFile(QStringLiteral("long.wav"));
     player.silence();
     QVERIFY(!player.isPlaying());
     player.releaseHeldSounds();
@@ -304,8 +304,8 @@ void TestSoundPlayer::silentFiles() {
 
     QtSoundPlayer player;
     QVERIFY(QFile::remove(QStringLiteral("ピコ.wav")));
-    player.play(QStringLiteral("long.wav"));
-    player.play(file);
+    player.playFile(QStringLiteral("long.wav"));
+    player.playFile(file);
     QVERIFY(!player.isPlaying());
     QElapsedTimer clock;
     clock.start();
@@ -325,7 +325,7 @@ void TestSoundPlayer::fileChangedOnDiskIsReadAgain() {
     writeFile(QStringLiteral("ポコン.wav"), wave::tone(200, 500));
     QElapsedTimer clock;
     clock.start();
-    player.play(QStringLiteral("ポコン.wav"));
+    player.playFile(QStringLiteral("ポコン.wav"));
     const qint64 endedMs = msUntilSilent(player, clock);
     QVERIFY2(qAbs(endedMs - 200) <= kToleranceMs,
              qPrintable(QStringLiteral("ended after %1 ms").arg(endedMs)));
@@ -337,10 +337,10 @@ void TestSoundPlayer::waitForSoundReturnsAtOnceWhenNothingPlays() {
     clock.start();
     player.waitForSound();
     if (haveServer()) {
-        player.play(QStringLiteral("short.wav"));
+        player.playFile(QStringLiteral("short.wav"));
         QThread::msleep(200);  // ended on its own
         player.waitForSound();
-        player.play(QStringLiteral("short.wav"));
+        player.playFile(QStringLiteral("short.wav"));
         player.silence();
         player.waitForSound();
         QVERIFY(clock.elapsed() < 200 + 10);
@@ -358,7 +358,7 @@ void TestSoundPlayer::waitForSoundBlocksUntilTheEnd() {
     QTimer::singleShot(10, [&] { timerFired = true; });
     QElapsedTimer clock;
     clock.start();
-    player.play(QStringLiteral("mid.wav"));
+    player.playFile(QStringLiteral("mid.wav"));
     player.waitForSound();
     const qint64 returnedMs = clock.elapsed();
     QVERIFY2(returnedMs >= 660 - 5 && returnedMs <= 660 + kToleranceMs,
@@ -374,7 +374,7 @@ void TestSoundPlayer::withoutAudioServer() {
     QtSoundPlayer player;
     QElapsedTimer clock;
     clock.start();
-    player.play(QStringLiteral("long.wav"));
+    player.playFile(QStringLiteral("long.wav"));
     QVERIFY(!player.isPlaying());
     player.waitForSound();
     QVERIFY(clock.elapsed() < 100);
@@ -383,4 +383,4 @@ void TestSoundPlayer::withoutAudioServer() {
 }
 
 QTEST_GUILESS_MAIN(TestSoundPlayer)
-#include "tst_sound_player.moc"
+#include "test_sound_player.moc"

@@ -16,7 +16,7 @@ private slots:
         writeFile(dir.filePath("readme.txt"), "x");
         QVERIFY(QDir(dir.path()).mkdir("trap.gif"));
         QStringList warnings;
-        QVERIFY(!LoadGameData({dir.path()}, [&](const QString& w) { warnings << w; }));
+        QVERIFY(!loadGameData({dir.path()}, [&](const QString& w) { warnings << w; }));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  (QStringList{"readme.txt", "trap.gif"}));
         QVERIFY(warnings.isEmpty());
@@ -31,11 +31,11 @@ private slots:
         writeFile(folder + "A.GIF", "GIF89a");
         const QStringList arguments = (parent.path() + "/my pictures").split(' ');
         QStringList warnings;
-        const auto data = LoadGameData(arguments, [&](const QString& w) { warnings << w; });
+        const auto data = loadGameData(arguments, [&](const QString& w) { warnings << w; });
         QVERIFY(data);
-        QCOMPARE(data->DataFolder, folder);
-        QCOMPARE(data->Settings, GameSettings{});
-        QCOMPARE(data->SelectedFiles, (QStringList{"A.GIF", "b.gif"}));
+        QCOMPARE(data->dataFolder, folder);
+        QCOMPARE(data->settings, GameSettings{});
+        QCOMPARE(data->selectedFiles, (QStringList{"A.GIF", "b.gif"}));
         QCOMPARE(fileBytes(folder + "Pimo.txt"),
                  QByteArray("1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,2,5\r\n"));
         QCOMPARE(fileBytes(folder + "Fname.txt"),
@@ -49,12 +49,12 @@ private slots:
         writeFile(dir.filePath("Pimo.txt"), "0,#TRUE#,#FALSE#,#TRUE#,#FALSE#,3,4,6\r\n");
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
-        const auto data = LoadGameData({}, {});
+        const auto data = loadGameData({}, {});
         QDir::setCurrent(previous);
         QVERIFY(data);
-        QCOMPARE(data->DataFolder, QString());
-        QCOMPARE(data->Settings.CountMode, 0);
-        QCOMPARE(data->Settings.MaxCount, 6);
+        QCOMPARE(data->dataFolder, QString());
+        QCOMPARE(data->settings.countWay, CountWay::AnyOrder);
+        QCOMPARE(data->settings.maxCount, 6);
         QCOMPARE(fileBytes(dir.filePath("Fname.txt")), QByteArray("\"neko.gif\",#TRUE#\r\n"));
     }
 
@@ -68,14 +68,14 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("Pimo.txt"));
         QVERIFY(QDir(dir.path()).mkdir("Fname.txt"));
         QStringList warnings;
-        const auto data = LoadGameData({dir.path()}, [&](const QString& w) { warnings << w; });
+        const auto data = loadGameData({dir.path()}, [&](const QString& w) { warnings << w; });
         QVERIFY(data);
-        QCOMPARE(data->Settings, GameSettings{});
-        QCOMPARE(data->SelectedFiles, (QStringList{"inu.gif", "neko.gif"}));
+        QCOMPARE(data->settings, GameSettings{});
+        QCOMPARE(data->selectedFiles, (QStringList{"inu.gif", "neko.gif"}));
         QCOMPARE(warnings.size(), 1);
         QVERIFY(warnings[0].startsWith("kazoemashou: "));
     }
 };
 
 QTEST_GUILESS_MAIN(StartUpTest)
-#include "tst_start_up.moc"
+#include "test_start_up.moc"

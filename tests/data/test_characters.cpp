@@ -139,4 +139,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestCharacters)
-#include "tst_characters.moc"
+#include "test_characters.moc"

@@ -513,4 +513,4 @@ private slots:
 };
 
 QTEST_MAIN(ArtworkTest)
-#include "tst_artwork.moc"
+#include "test_artwork.moc"

@@ -28,7 +28,7 @@ private slots:
     void dataFolderFromTheCommandLine() {
         QFETCH(QStringList, arguments);
         QFETCH(QString, folder);
-        QCOMPARE(DataFolderFromArguments(arguments), folder);
+        QCOMPARE(dataFolderFromArguments(arguments), folder);
     }
 
     void namesTheSelectionFileCanKeep_data() {
@@ -74,14 +74,14 @@ private slots:
         QVERIFY(QDir(folder).mkdir("folder.gif"));
         QStringList warnings;
         const QStringList scanned =
-            ScanCharacterFiles(folder, [&](const QString& w) { warnings << w; });
+            scanCharacterFiles(folder, [&](const QString& w) { warnings << w; });
         QCOMPARE(scanned, (QStringList{"a.Gif", "B.GIF", "b.gif", "Neko.gif",
                                        QString::fromUtf8("ねこ.gif")}));
         QCOMPARE(warnings.size(), 2);  // one per picture left out
         for (const QString& w : warnings) {
             QVERIFY(w.startsWith("kazoemashou: "));
         }
-        QVERIFY(ScanCharacterFiles(folder + "absent" + QDir::separator(), {}).isEmpty());
+        QVERIFY(scanCharacterFiles(folder + "absent" + QDir::separator(), {}).isEmpty());
     }
 
     void scanHasNoFixedCapacity() {
@@ -89,7 +89,7 @@ private slots:
         for (int i = 0; i < 150; ++i) {
             writeFile(dir.filePath(QString("p%1.gif").arg(i, 3, 10, QChar('0'))), "GIF89a");
         }
-        const QStringList scanned = ScanCharacterFiles(dir.path() + QDir::separator(), {});
+        const QStringList scanned = scanCharacterFiles(dir.path() + QDir::separator(), {});
         QCOMPARE(scanned.size(), 150);
         QCOMPARE(scanned.last(), "p149.gif");
     }
@@ -140,7 +140,7 @@ private slots:
     }
 
     // The start-up reader: the selection played with and what "Fname.txt" holds afterwards.
-    void loadSelection_data() {
+    void startUpReader_data() {
         QTest::addColumn<QByteArray>("before");  // "<missing>": no file
         QTest::addColumn<QStringList>("selected");
         QTest::addColumn<QByteArray>("after");
@@ -154,21 +154,21 @@ private slots:
         const QByteArray early = "\"a.gif\",#FALSE#\r\n";
         QTest::newRow("new picture sorted last") << early << QStringList{} << early;
     }
-    void loadSelection() {
+    void startUpReader() {
         QFETCH(QByteArray, before);
         QFETCH(QStringList, selected);
         QFETCH(QByteArray, after);
         QTemporaryDir dir;
         SharedState state;
-        state.DataFolder = dir.path() + QDir::separator();
-        state.CharacterFiles = {"a.gif", "b.gif"};
+        state.dataFolder = dir.path() + QDir::separator();
+        state.characterFiles = {"a.gif", "b.gif"};
         if (before != "<missing>") {
-            writeFile(state.DataFolder + "Fname.txt", before);
+            writeFile(state.dataFolder + "Fname.txt", before);
         }
         QStringList warnings;
-        LoadSelection(state, [&](const QString& w) { warnings << w; });
-        QCOMPARE(state.SelectedFiles, selected);
-        QCOMPARE(fileBytes(state.DataFolder + "Fname.txt"), after);
+        loadSelection(state, [&](const QString& w) { warnings << w; });
+        QCOMPARE(state.selectedFiles, selected);
+        QCOMPARE(fileBytes(state.dataFolder + "Fname.txt"), after);
         QCOMPARE(warnings, QStringList());
     }
 
@@ -176,18 +176,18 @@ private slots:
     void bigSelectionFileIsKept() {
         QTemporaryDir dir;
         SharedState state;
-        state.DataFolder = dir.path() + QDir::separator();
+        state.dataFolder = dir.path() + QDir::separator();
         for (int i = 0; i < 40000; ++i) {
-            state.CharacterFiles
+            state.characterFiles
                 << QString("character-picture-number-%1.gif").arg(i, 6, 10, QChar('0'));
         }
-        state.SelectedFiles = {state.CharacterFiles[7], state.CharacterFiles.last()};
-        QVERIFY(SaveSelection(state));
-        QVERIFY(QFileInfo(state.DataFolder + "Fname.txt").size() > kMaxTextFileBytes);
-        const QStringList chosen = state.SelectedFiles;
-        state.SelectedFiles.clear();
-        LoadSelection(state, {});
-        QCOMPARE(state.SelectedFiles, chosen);
+        state.selectedFiles = {state.characterFiles[7], state.characterFiles.last()};
+        QVERIFY(saveSelection(state));
+        QVERIFY(QFileInfo(state.dataFolder + "Fname.txt").size() > kMaxTextFileBytes);
+        const QStringList chosen = state.selectedFiles;
+        state.selectedFiles.clear();
+        loadSelection(state, {});
+        QCOMPARE(state.selectedFiles, chosen);
     }
 
     // A "Fname.txt" that is a folder cannot be replaced (tests run as root, which a read-only
@@ -195,16 +195,16 @@ private slots:
     void folderInTheWayWarnsOnceAndSelectsAll() {
         QTemporaryDir dir;
         SharedState state;
-        state.DataFolder = dir.path() + QDir::separator();
-        state.CharacterFiles = {"a.gif", "b.gif"};
+        state.dataFolder = dir.path() + QDir::separator();
+        state.characterFiles = {"a.gif", "b.gif"};
         QVERIFY(QDir(dir.path()).mkdir("Fname.txt"));
         QStringList warnings;
-        LoadSelection(state, [&](const QString& w) { warnings << w; });
-        QCOMPARE(state.SelectedFiles, state.CharacterFiles);
+        loadSelection(state, [&](const QString& w) { warnings << w; });
+        QCOMPARE(state.selectedFiles, state.characterFiles);
         QCOMPARE(warnings.size(), 1);
         QVERIFY(warnings[0].startsWith("kazoemashou: "));
     }
 };
 
 QTEST_GUILESS_MAIN(PicturesAndSelectionTest)
-#include "tst_pictures_and_selection.moc"
+#include "test_pictures_and_selection.moc"

@@ -18,9 +18,9 @@ namespace {
 
 const QByteArray kDefaultLine = "1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,2,5\r\n";
 
-GameSettings make(qint16 mode, bool click, bool mixed, bool people, bool hide, qint16 blink,
+GameSettings make(qint16 countWay, bool click, bool mixed, bool people, bool hide, qint16 blink,
                   qint16 minCount, qint16 maxCount) {
-    return {mode, click, mixed, people, hide, blink, minCount, maxCount};
+    return {countWay, click, mixed, people, hide, blink, minCount, maxCount};
 }
 
 }  // namespace
@@ -32,8 +32,9 @@ private slots:
         QTest::addColumn<GameSettings>("settings");
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("defaults") << GameSettings{} << kDefaultLine;
-        QTest::newRow("every flag set") << make(4, true, true, true, true, 40, 10, 10)
-                                        << QByteArray("4,#TRUE#,#TRUE#,#TRUE#,#TRUE#,40,10,10\r\n");
+        QTest::newRow("every flag set")
+            << make(CountWay::NoCounting, true, true, true, true, 40, 10, 10)
+            << QByteArray("4,#TRUE#,#TRUE#,#TRUE#,#TRUE#,40,10,10\r\n");
         QTest::newRow("negative") << make(-3, false, true, false, true, 1, -32768, 32767)
                                   << QByteArray(
                                          "-3,#FALSE#,#TRUE#,#FALSE#,#TRUE#,1,-32768,32767\r\n");
@@ -48,7 +49,8 @@ private slots:
     void readsWhatTheFileRulesAllow_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<std::optional<GameSettings>>("expected");
-        const auto sample = std::optional(make(3, true, false, true, false, 7, 1, 9));
+        const auto sample =
+            std::optional(make(CountWay::FromLeftBlinking, true, false, true, false, 7, 1, 9));
         QTest::newRow("spaces before values")
             << QByteArray(" 3, #TRUE#,#FALSE#,  #TRUE#,#FALSE#,7,1,9\r\n") << sample;
         QTest::newRow("spaces after values")
@@ -93,16 +95,17 @@ private slots:
     void bringsHandEditedValuesIntoRange_data() {
         QTest::addColumn<GameSettings>("read");
         QTest::addColumn<GameSettings>("played");
-        QTest::newRow("in range untouched")
-            << make(0, 1, 1, 1, 1, 40, 10, 10) << make(0, 1, 1, 1, 1, 40, 10, 10);
-        QTest::newRow("count mode 7") << make(7, 0, 0, 0, 0, 15, 2, 5) << GameSettings{};
-        QTest::newRow("max count 12")
-            << make(1, 0, 0, 0, 0, 15, 2, 12) << make(1, 0, 0, 0, 0, 15, 2, 10);
-        QTest::newRow("blink 0") << make(1, 0, 0, 0, 0, 0, 2, 5) << make(1, 0, 0, 0, 0, 1, 2, 5);
-        QTest::newRow("min above max")
-            << make(1, 0, 0, 0, 0, 15, 8, 3) << make(1, 0, 0, 0, 0, 15, 3, 3);
-        QTest::newRow("both out") << make(1, 0, 0, 0, 0, 15, 30, -4)
-                                  << make(1, 0, 0, 0, 0, 15, 1, 1);
+        QTest::newRow("in range untouched") << make(CountWay::AnyOrder, 1, 1, 1, 1, 40, 10, 10)
+                                            << make(CountWay::AnyOrder, 1, 1, 1, 1, 40, 10, 10);
+        QTest::newRow("counting way 7") << make(7, 0, 0, 0, 0, 15, 2, 5) << GameSettings{};
+        QTest::newRow("max count 12") << make(CountWay::FromLeft, 0, 0, 0, 0, 15, 2, 12)
+                                      << make(CountWay::FromLeft, 0, 0, 0, 0, 15, 2, 10);
+        QTest::newRow("blink 0") << make(CountWay::FromLeft, 0, 0, 0, 0, 0, 2, 5)
+                                 << make(CountWay::FromLeft, 0, 0, 0, 0, 1, 2, 5);
+        QTest::newRow("min above max") << make(CountWay::FromLeft, 0, 0, 0, 0, 15, 8, 3)
+                                       << make(CountWay::FromLeft, 0, 0, 0, 0, 15, 3, 3);
+        QTest::newRow("both out") << make(CountWay::FromLeft, 0, 0, 0, 0, 15, 30, -4)
+                                  << make(CountWay::FromLeft, 0, 0, 0, 0, 15, 1, 1);
     }
     void bringsHandEditedValuesIntoRange() {
         QFETCH(GameSettings, read);
@@ -123,10 +126,11 @@ private slots:
         QTest::newRow("too big") << QByteArray(kMaxTextFileBytes + 1, '7') << GameSettings{}
                                  << kDefaultLine;
         const QByteArray mixed = "1,#FALSE#,#TRUE#,#FALSE#,#FALSE#,15,2,5\r\n";
-        QTest::newRow("valid kept") << mixed << make(1, 0, 1, 0, 0, 15, 2, 5) << mixed;
+        QTest::newRow("valid kept")
+            << mixed << make(CountWay::FromLeft, 0, 1, 0, 0, 15, 2, 5) << mixed;
         const QByteArray outOfRange = "7,0,0,0,0,0,12,11\n";
         QTest::newRow("out of range mended in memory only")
-            << outOfRange << make(1, 0, 0, 0, 0, 1, 10, 10) << outOfRange;
+            << outOfRange << make(CountWay::FromLeft, 0, 0, 0, 0, 1, 10, 10) << outOfRange;
     }
     void startUpReader() {
         QFETCH(QByteArray, before);
@@ -138,7 +142,7 @@ private slots:
             writeFile(folder + "Pimo.txt", before);
         }
         QStringList warnings;
-        QCOMPARE(ReadSettingsAtStartUp(folder, [&](const QString& w) { warnings << w; }), played);
+        QCOMPARE(readSettingsAtStartUp(folder, [&](const QString& w) { warnings << w; }), played);
         QCOMPARE(fileBytes(folder + "Pimo.txt"), after);
         QCOMPARE(warnings, QStringList());
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"Pimo.txt"});  // no leftovers
@@ -151,7 +155,7 @@ private slots:
         const QString folder = dir.path() + QDir::separator();
         QVERIFY(QDir(folder).mkpath("Pimo.txt/inside"));
         QStringList warnings;
-        QCOMPARE(ReadSettingsAtStartUp(folder, [&](const QString& w) { warnings << w; }),
+        QCOMPARE(readSettingsAtStartUp(folder, [&](const QString& w) { warnings << w; }),
                  GameSettings{});
         QCOMPARE(warnings.size(), 1);
         QVERIFY(warnings[0].startsWith("kazoemashou: "));
@@ -165,7 +169,7 @@ private slots:
         QTemporaryDir dir;
         const QString folder = dir.path() + QDir::separator();
         QCOMPARE(mkfifo(QFile::encodeName(folder + "Pimo.txt").constData(), 0644), 0);
-        QCOMPARE(ReadSettingsAtStartUp(folder, {}), GameSettings{});
+        QCOMPARE(readSettingsAtStartUp(folder, {}), GameSettings{});
         QCOMPARE(fileBytes(folder + "Pimo.txt"), kDefaultLine);
     }
 
@@ -182,7 +186,8 @@ private slots:
         tiny.rlim_cur = 8;
         setrlimit(RLIMIT_FSIZE, &tiny);
         QString error;
-        const bool saved = SaveSettings(folder, make(4, 1, 1, 1, 1, 40, 10, 10), &error);
+        const bool saved =
+            saveSettings(folder, make(CountWay::NoCounting, 1, 1, 1, 1, 40, 10, 10), &error);
         setrlimit(RLIMIT_FSIZE, &old);
         QVERIFY(!saved);
         QVERIFY(!error.isEmpty());
@@ -193,4 +198,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(SettingsFileTest)
-#include "tst_settings_file.moc"
+#include "test_settings_file.moc"

@@ -31,22 +31,24 @@ struct Rig {
     std::unique_ptr<SelectionScreen> screen;
 
     Rig(int pictures, const QList<int>& selected, bool openNow = true) {
-        state.DataFolder = dir.path() + QLatin1Char('/');
+        state.dataFolder = dir.path() + QLatin1Char('/');
         for (int i = 0; i < pictures; ++i) {
             const QString name = QStringLiteral("p%1.gif").arg(i, 3, 10, QChar('0'));
-            state.CharacterFiles.append(name);
-            writeFile(state.PathOf(name), kOnePixelGif);
+            state.characterFiles.append(name);
+            writeFile(state.pathOf(name), kOnePixelGif);
         }
         for (int i : selected)
-            state.SelectedFiles.append(state.CharacterFiles.at(i));
+            state.selectedFiles.append(state.characterFiles.at(i));
         writeFile(selectionPath(),
-                  selectionFileContents(state.CharacterFiles, state.SelectedFiles));
+                  selectionFileContents(state.characterFiles, state.selectedFiles));
         screen = std::make_unique<SelectionScreen>(state, [this] { ++returns; });
         if (openNow)
             screen->open();
     }
-    QString selectionPath() const { return state.DataFolder + kSelectionFileName; }
-    QListWidget* list() const { return screen->findChild<QListWidget*>(QStringLiteral("List1")); }
+    QString selectionPath() const { return state.dataFolder + kSelectionFileName; }
+    QListWidget* list() const {
+        return screen->findChild<QListWidget*>(QStringLiteral("pictureList"));
+    }
     void click(const char* button) const {
         auto* b = screen->findChild<QPushButton*>(QString::fromLatin1(button));
         QVERIFY(b != nullptr);
@@ -69,7 +71,7 @@ struct Rig {
     QStringList names(const QList<int>& rows) const {
         QStringList result;
         for (int i : rows)
-            result.append(state.CharacterFiles.at(i));
+            result.append(state.characterFiles.at(i));
         return result;
     }
 };
@@ -112,7 +114,7 @@ void TestSelectionScreen::opensWithTheSelectionMarked() {
     Rig rig(5, selected);
     QCOMPARE(rig.list()->count(), 5);
     for (int i = 0; i < 5; ++i)
-        QCOMPARE(rig.list()->item(i)->text(), rig.state.CharacterFiles[i]);
+        QCOMPARE(rig.list()->item(i)->text(), rig.state.characterFiles[i]);
     QCOMPARE(rig.marked(), marked);
 
     // Opening again neither doubles the entries nor changes the marks.
@@ -160,41 +162,41 @@ void TestSelectionScreen::decideStoresTheMarksInListOrder() {
     QFETCH(QList<int>, chosen);
     WarningRecorder warnings;
     Rig rig(6, {1, 2});
-    const QStringList before = rig.state.SelectedFiles;
+    const QStringList before = rig.state.selectedFiles;
     const QByteArray fileBefore = fileBytes(rig.selectionPath());
 
     for (int step : steps) {
         if (step == kMarkAll) {
-            rig.click("Command3");
+            rig.click("selectAllButton");
         } else if (step == kUnmarkAll) {
-            rig.click("Command4");
+            rig.click("selectNoneButton");
         } else {
             rig.clickEntry(step);
         }
     }
-    rig.click("Command1");
+    rig.click("decideButton");
 
     QVERIFY(warnings.messages.isEmpty());
     if (chosen.isEmpty()) {
         QCOMPARE(rig.returns, 0);  // the screen stays, no message
-        QCOMPARE(rig.state.SelectedFiles, before);
+        QCOMPARE(rig.state.selectedFiles, before);
         QCOMPARE(fileBytes(rig.selectionPath()), fileBefore);
     } else {
         QCOMPARE(rig.returns, 1);
-        QCOMPARE(rig.state.SelectedFiles, rig.names(chosen));
+        QCOMPARE(rig.state.selectedFiles, rig.names(chosen));
         QCOMPARE(fileBytes(rig.selectionPath()),
-                 selectionFileContents(rig.state.CharacterFiles, rig.names(chosen)));
+                 selectionFileContents(rig.state.characterFiles, rig.names(chosen)));
     }
 }
 
 void TestSelectionScreen::cancelChangesNothing() {
     Rig rig(5, {1, 3});
     const QByteArray file = fileBytes(rig.selectionPath());
-    rig.click("Command4");
+    rig.click("selectNoneButton");
     rig.clickEntry(0);
-    rig.click("Command2");
+    rig.click("cancelButton");
     QCOMPARE(rig.returns, 1);
-    QCOMPARE(rig.state.SelectedFiles, rig.names({1, 3}));
+    QCOMPARE(rig.state.selectedFiles, rig.names({1, 3}));
     QCOMPARE(fileBytes(rig.selectionPath()), file);
 
     // The next visit shows the selection, not the marks that were abandoned.
@@ -206,17 +208,17 @@ void TestSelectionScreen::failedSaveKeepsTheFileAndTheGame() {
     WarningRecorder warnings;
     Rig rig(5, {0, 1, 2, 3, 4});
     const QByteArray file = fileBytes(rig.selectionPath());
-    rig.click("Command4");
+    rig.click("selectNoneButton");
     rig.clickEntry(2);
     {
         FailingWrites fullDisk;
-        rig.click("Command1");
+        rig.click("decideButton");
     }
     QCOMPARE(warnings.messages,
              (QList<QPair<QString, QString>>{{QStringLiteral("キャラ選択を保存できませんでした！"),
                                               QStringLiteral("キャラ選択の保存")}}));
     QCOMPARE(fileBytes(rig.selectionPath()), file);
-    QCOMPARE(rig.state.SelectedFiles, rig.names({2}));  // plays for this run
+    QCOMPARE(rig.state.selectedFiles, rig.names({2}));  // plays for this run
     QCOMPARE(rig.returns, 1);
 }
 
@@ -232,8 +234,9 @@ void TestSelectionScreen::keyboardOrderStartsAtTheList() {
             order.append(w->objectName());
         w = w->nextInFocusChain();
     } while (w != rig.list());
-    QCOMPARE(order, (QStringList{"List1", "Command1", "Command2", "Command3", "Command4"}));
-    for (const char* name : {"Label1", "Label2"}) {
+    QCOMPARE(order, (QStringList{"pictureList", "decideButton", "cancelButton", "selectAllButton",
+                                 "selectNoneButton"}));
+    for (const char* name : {"title", "credit"}) {
         auto* label = rig.screen->findChild<QLabel*>(QString::fromLatin1(name));
         QVERIFY(label->sizeHint().width() <= label->width());
         QVERIFY(label->sizeHint().height() <= label->height());
@@ -298,4 +301,4 @@ void TestSelectionScreen::aThousandPicturesOpenAtOnce() {
 }
 
 QTEST_MAIN(TestSelectionScreen)
-#include "tst_selection_screen.moc"
+#include "test_selection_screen.moc"

@@ -84,4 +84,4 @@ void TestWaveFile::parse() {
 }
 
 QTEST_GUILESS_MAIN(TestWaveFile)
-#include "tst_wave_file.moc"
+#include "test_wave_file.moc"

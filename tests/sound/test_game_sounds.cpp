@@ -1,6 +1,7 @@
 // The sounds that ship with the game: all eighteen are there and playable, start at once, stay
 // short, are brought to a common level, and are exactly what tools/make_sounds.sh makes.
 
+#include "ui/sound_files.h"
 #include "ui/sound_player.h"
 
 #include <QProcess>
@@ -19,6 +20,13 @@ QString soundsDir() {
 QString script() {
     return sourceDir() + QStringLiteral("/tools/make_sounds.sh");
 }
+// The file of every sound the game plays, as the game names it.
+QStringList soundFiles() {
+    QStringList files;
+    for (Sound sound : kAllSounds)
+        files.append(soundFileName(sound));
+    return files;
+}
 
 }  // namespace
 
@@ -34,12 +42,13 @@ private slots:
 void TestGameSounds::eachSound_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("maxMs");
-    for (const QString& name : QtSoundPlayer::gameSounds()) {
+    for (Sound sound : kAllSounds) {
         // The numbers follow the child's quick touches while counting.
-        const bool number = name.front().isDigit();
+        const bool number = sound <= Sound::Ten;
         // The hop sound plays at every hop, as often as every 0.1 s, and a touch made while it
         // plays does not count: it must end before the next hop or the character cannot be caught.
-        const bool hop = name == QStringLiteral("ポコン.wav");
+        const bool hop = sound == Sound::Hop;
+        const QString name = soundFileName(sound);
         QTest::newRow(qPrintable(name)) << name << (hop ? 95 : number ? 500 : 2500);
     }
 }
@@ -89,7 +98,7 @@ void TestGameSounds::scriptDocumentsEverySound() {
     // How they are made, with what, and that a second run gives the same bytes.
     for (const char* word : {"espeak-ng", "sox", "-R", "-D", "22050", "16-bit", "mono"})
         QVERIFY2(text.contains(QLatin1String(word)), word);
-    for (const QString& name : QtSoundPlayer::gameSounds())
+    for (const QString& name : soundFiles())
         QVERIFY2(text.contains(name), qPrintable(name));
 }
 
@@ -105,8 +114,8 @@ void TestGameSounds::scriptReproducesTheSounds() {
     QVERIFY2(run.exitCode() == 0, run.readAllStandardError().constData());
 
     const QStringList made = QDir(out.path()).entryList({QStringLiteral("*.wav")}, QDir::Files);
-    QCOMPARE(made.size(), QtSoundPlayer::gameSounds().size());
-    for (const QString& name : QtSoundPlayer::gameSounds()) {
+    QCOMPARE(made.size(), soundFiles().size());
+    for (const QString& name : soundFiles()) {
         QFile a(out.filePath(name)), b(soundsDir() + name);
         QVERIFY2(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly), qPrintable(name));
         QVERIFY2(a.readAll() == b.readAll(), qPrintable(name + " differs from the committed one"));
@@ -114,4 +123,4 @@ void TestGameSounds::scriptReproducesTheSounds() {
 }
 
 QTEST_GUILESS_MAIN(TestGameSounds)
-#include "tst_game_sounds.moc"
+#include "test_game_sounds.moc"

@@ -20,6 +20,25 @@ const QString kOrderTitle = QStringLiteral("個数の変更");
 const QString kPicturesMessage = QStringLiteral("キャラの数が足りません！同一にしてください");
 const QString kPicturesTitle = QStringLiteral("キャラの種類変更");
 
+// Every option button, by what it sets: the counting way, the touch, the kind of characters,
+// the question, the pointer.
+const QStringList kOptions = {"countWayAnyOrder",
+                              "countWayFromLeft",
+                              "countWayFromLeftCorrected",
+                              "countWayFromLeftBlinking",
+                              "countWayNoCounting",
+                              "touchByPointer",
+                              "touchByClick",
+                              "sameCharacters",
+                              "variousCharacters",
+                              "askHowMany",
+                              "askHowManyPeople",
+                              "pointerShown",
+                              "pointerHidden"};
+// The buttons chosen for GameSettings{}.
+const QStringList kDefaultChoices = {"countWayFromLeft", "touchByPointer", "sameCharacters",
+                                     "askHowMany", "pointerShown"};
+
 QStringList pictureNames(int count) {
     QStringList names;
     for (int i = 0; i < count; ++i)
@@ -35,39 +54,39 @@ struct Rig {
     std::unique_ptr<SettingsScreen> screen;
 
     explicit Rig(const GameSettings& settings = {}, int pictures = 10, int selected = 10) {
-        state.DataFolder = dir.path() + QLatin1Char('/');
-        state.Settings = settings;
-        state.CharacterFiles = pictureNames(pictures);
-        state.SelectedFiles = state.CharacterFiles.mid(0, selected);
+        state.dataFolder = dir.path() + QLatin1Char('/');
+        state.settings = settings;
+        state.characterFiles = pictureNames(pictures);
+        state.selectedFiles = state.characterFiles.mid(0, selected);
         writeFile(settingsPath(), settingsFileContents(settings));
         screen = std::make_unique<SettingsScreen>(state, [this] { ++returns; });
         screen->open();
     }
-    QString settingsPath() const { return state.DataFolder + kSettingsFileName; }
+    QString settingsPath() const { return state.dataFolder + kSettingsFileName; }
     template <typename T>
-    T* find(const char* name) const {
-        T* control = screen->findChild<T*>(QString::fromLatin1(name));
+    T* find(const QString& name) const {
+        T* control = screen->findChild<T*>(name);
         if (control == nullptr)
-            qFatal("no control %s", name);
+            qFatal("no control %s", qPrintable(name));
         return control;
     }
-    QRadioButton* option(int n) const {
-        return find<QRadioButton>(QStringLiteral("Option%1").arg(n).toLatin1().constData());
-    }
-    QScrollBar* bar(int n) const {
-        return find<QScrollBar>(QStringLiteral("HScroll%1").arg(n).toLatin1().constData());
-    }
-    QString box(const char* name) const { return find<QLabel>(name)->text(); }
-    void click(const char* button) const {
+    QRadioButton* option(const QString& name) const { return find<QRadioButton>(name); }
+    QScrollBar* bar(const QString& name) const { return find<QScrollBar>(name); }
+    QString box(const QString& name) const { return find<QLabel>(name)->text(); }
+    void click(const QString& button) const {
         QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton);
     }
-    QList<int> checkedOptions() const {
-        QList<int> checked;
-        for (int n = 1; n <= 13; ++n) {
-            if (option(n)->isChecked())
-                checked.append(n);
+    QStringList checkedOptions() const {
+        QStringList checked;
+        for (const QString& name : kOptions) {
+            if (option(name)->isChecked())
+                checked.append(name);
         }
         return checked;
+    }
+    QList<int> barValues() const {
+        return {bar("blinkTimeBar")->value(), bar("minimumCountBar")->value(),
+                bar("maximumCountBar")->value()};
     }
 };
 }  // namespace
@@ -94,48 +113,57 @@ private slots:
 
 void TestSettingsScreen::loadsTheStoredSettings_data() {
     QTest::addColumn<GameSettings>("stored");
-    QTest::addColumn<QList<int>>("checked");
+    QTest::addColumn<QStringList>("checked");
     QTest::addColumn<QList<int>>("bars");
     QTest::addColumn<QStringList>("boxes");
 
-    QTest::newRow("defaults") << GameSettings{} << QList<int>{2, 6, 8, 10, 12}
-                              << QList<int>{15, 2, 5} << QStringList{"１５", "２", "５"};
+    QTest::newRow("defaults") << GameSettings{} << kDefaultChoices << QList<int>{15, 2, 5}
+                              << QStringList{"１５", "２", "５"};
     QTest::newRow("every flag set, ranges' upper ends")
-        << GameSettings{4, true, true, true, true, 40, 10, 10} << QList<int>{5, 7, 9, 11, 13}
+        << GameSettings{CountWay::NoCounting, true, true, true, true, 40, 10, 10}
+        << QStringList{"countWayNoCounting", "touchByClick", "variousCharacters",
+                       "askHowManyPeople", "pointerHidden"}
         << QList<int>{40, 10, 10} << QStringList{"４０", "１０", "１０"};
-    // The design value of HScroll1 is 5: loading 5 changes nothing, yet its box must show it.
+    // The blink time bar is built at 5: loading 5 changes nothing, yet its box must show it.
     QTest::newRow("design values, lower ends")
-        << GameSettings{0, false, false, false, false, 5, 1, 1} << QList<int>{1, 6, 8, 10, 12}
+        << GameSettings{CountWay::AnyOrder, false, false, false, false, 5, 1, 1}
+        << QStringList{"countWayAnyOrder", "touchByPointer", "sameCharacters", "askHowMany",
+                       "pointerShown"}
         << QList<int>{5, 1, 1} << QStringList{"５", "１", "１"};
-    // Only a hand-edited file holds these: shown at the nearest end of each range.
+    // Only a hand-edited file holds these: shown at the nearest end of each range, and no
+    // counting way chosen.
     QTest::newRow("out of range") << GameSettings{9, false, false, false, false, 99, 0, 11}
-                                  << QList<int>{6, 8, 10, 12} << QList<int>{40, 1, 10}
+                                  << kDefaultChoices.mid(1) << QList<int>{40, 1, 10}
                                   << QStringList{"４０", "１", "１０"};
 }
 
 void TestSettingsScreen::loadsTheStoredSettings() {
     QFETCH(GameSettings, stored);
-    QFETCH(QList<int>, checked);
+    QFETCH(QStringList, checked);
     QFETCH(QList<int>, bars);
     QFETCH(QStringList, boxes);
 
     Rig rig(stored);
     QCOMPARE(rig.checkedOptions(), checked);
-    QCOMPARE((QList<int>{rig.bar(1)->value(), rig.bar(2)->value(), rig.bar(3)->value()}), bars);
-    QCOMPARE((QStringList{rig.box("Label4"), rig.box("Label6"), rig.box("Label7")}), boxes);
-    QCOMPARE(rig.screen->EntryCountMode, stored.CountMode);
+    QCOMPARE(rig.barValues(), bars);
+    QCOMPARE((QStringList{rig.box("blinkTimeValue"), rig.box("minimumCountValue"),
+                          rig.box("maximumCountValue")}),
+             boxes);
 }
 
 void TestSettingsScreen::optionGroupsAreIndependent() {
-    Rig rig;  // 2, 6, 8, 10, 12 chosen
-    clickOption(rig.option(7));
-    QCOMPARE(rig.checkedOptions(), (QList<int>{2, 7, 8, 10, 12}));
-    clickOption(rig.option(4));
-    clickOption(rig.option(13));
-    QCOMPARE(rig.checkedOptions(), (QList<int>{4, 7, 8, 10, 13}));
-    // Clicking a chosen option keeps it chosen: a frame never ends up empty.
-    clickOption(rig.option(13));
-    QCOMPARE(rig.checkedOptions(), (QList<int>{4, 7, 8, 10, 13}));
+    Rig rig;  // kDefaultChoices chosen
+    clickOption(rig.option("touchByClick"));
+    QCOMPARE(rig.checkedOptions(), (QStringList{"countWayFromLeft", "touchByClick",
+                                                "sameCharacters", "askHowMany", "pointerShown"}));
+    clickOption(rig.option("countWayFromLeftBlinking"));
+    clickOption(rig.option("pointerHidden"));
+    const QStringList chosen = {"countWayFromLeftBlinking", "touchByClick", "sameCharacters",
+                                "askHowMany", "pointerHidden"};
+    QCOMPARE(rig.checkedOptions(), chosen);
+    // Clicking a chosen option keeps it chosen: a group never ends up empty.
+    clickOption(rig.option("pointerHidden"));
+    QCOMPARE(rig.checkedOptions(), chosen);
 }
 
 void TestSettingsScreen::checksBeforeStoring_data() {
@@ -171,60 +199,63 @@ void TestSettingsScreen::checksBeforeStoring() {
 
     WarningRecorder warnings;
     Rig rig(GameSettings{}, 10, selected);
-    const GameSettings before = rig.state.Settings;
+    const GameSettings before = rig.state.settings;
     const QByteArray fileBefore = fileBytes(rig.settingsPath());
 
-    setByKeys(rig.bar(2), minCount);
-    setByKeys(rig.bar(3), maxCount);
+    setByKeys(rig.bar("minimumCountBar"), minCount);
+    setByKeys(rig.bar("maximumCountBar"), maxCount);
     if (mixed)
-        clickOption(rig.option(9));
-    rig.click("Command1");
+        clickOption(rig.option("variousCharacters"));
+    rig.click("applyButton");
 
     if (message.isEmpty()) {
         QVERIFY(warnings.messages.isEmpty());
         QCOMPARE(rig.returns, 1);
-        QCOMPARE(rig.state.Settings.MinCount, minCount);
-        QCOMPARE(rig.state.Settings.MaxCount, maxCount);
-        QCOMPARE(rig.state.Settings.MixedCharacters, mixed);
-        QCOMPARE(fileBytes(rig.settingsPath()), settingsFileContents(rig.state.Settings));
+        QCOMPARE(rig.state.settings.minCount, minCount);
+        QCOMPARE(rig.state.settings.maxCount, maxCount);
+        QCOMPARE(rig.state.settings.mixedCharacters, mixed);
+        QCOMPARE(fileBytes(rig.settingsPath()), settingsFileContents(rig.state.settings));
     } else {
         QCOMPARE(warnings.messages, (QList<QPair<QString, QString>>{{message, title}}));
         QCOMPARE(rig.returns, 0);
-        QCOMPARE(rig.state.Settings, before);
+        QCOMPARE(rig.state.settings, before);
         QCOMPARE(fileBytes(rig.settingsPath()), fileBefore);
         // The entries stay as the user left them, ready to be corrected.
-        QCOMPARE(rig.bar(2)->value(), minCount);
-        QCOMPARE(rig.bar(3)->value(), maxCount);
-        QCOMPARE(rig.option(9)->isChecked(), mixed);
+        QCOMPARE(rig.bar("minimumCountBar")->value(), minCount);
+        QCOMPARE(rig.bar("maximumCountBar")->value(), maxCount);
+        QCOMPARE(rig.option("variousCharacters")->isChecked(), mixed);
     }
 }
 
 void TestSettingsScreen::writesOnlyWhenSomethingChanged_data() {
-    QTest::addColumn<int>("option");  // 0: none clicked
-    QTest::addColumn<int>("bar");     // 0: none moved
+    QTest::addColumn<QString>("option");  // empty: none clicked
+    QTest::addColumn<QString>("bar");     // empty: none moved
     QTest::addColumn<int>("barValue");
     QTest::addColumn<QByteArray>("written");  // empty: the file must not be touched
 
-    QTest::newRow("nothing changed") << 0 << 0 << 0 << QByteArray();
-    QTest::newRow("the chosen option clicked again") << 2 << 0 << 0 << QByteArray();
-    QTest::newRow("a bar moved and back") << 0 << 1 << 15 << QByteArray();
+    const QString none;
+    QTest::newRow("nothing changed") << none << none << 0 << QByteArray();
+    QTest::newRow("the chosen option clicked again")
+        << "countWayFromLeft" << none << 0 << QByteArray();
+    QTest::newRow("a bar moved and back") << none << "blinkTimeBar" << 15 << QByteArray();
     QTest::newRow("only the counting way")
-        << 3 << 0 << 0 << QByteArray("2,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,2,5\r\n");
-    QTest::newRow("touch method") << 7 << 0 << 0
+        << "countWayFromLeftCorrected" << none << 0
+        << QByteArray("2,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,2,5\r\n");
+    QTest::newRow("touch method") << "touchByClick" << none << 0
                                   << QByteArray("1,#TRUE#,#FALSE#,#FALSE#,#FALSE#,15,2,5\r\n");
-    QTest::newRow("question wording")
-        << 11 << 0 << 0 << QByteArray("1,#FALSE#,#FALSE#,#TRUE#,#FALSE#,15,2,5\r\n");
-    QTest::newRow("pointer hidden")
-        << 13 << 0 << 0 << QByteArray("1,#FALSE#,#FALSE#,#FALSE#,#TRUE#,15,2,5\r\n");
-    QTest::newRow("blink time") << 0 << 1 << 1
+    QTest::newRow("question wording") << "askHowManyPeople" << none << 0
+                                      << QByteArray("1,#FALSE#,#FALSE#,#TRUE#,#FALSE#,15,2,5\r\n");
+    QTest::newRow("pointer hidden") << "pointerHidden" << none << 0
+                                    << QByteArray("1,#FALSE#,#FALSE#,#FALSE#,#TRUE#,15,2,5\r\n");
+    QTest::newRow("blink time") << none << "blinkTimeBar" << 1
                                 << QByteArray("1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,1,2,5\r\n");
-    QTest::newRow("maximum") << 0 << 3 << 10
+    QTest::newRow("maximum") << none << "maximumCountBar" << 10
                              << QByteArray("1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,2,10\r\n");
 }
 
 void TestSettingsScreen::writesOnlyWhenSomethingChanged() {
-    QFETCH(int, option);
-    QFETCH(int, bar);
+    QFETCH(QString, option);
+    QFETCH(QString, bar);
     QFETCH(int, barValue);
     QFETCH(QByteArray, written);
 
@@ -234,11 +265,11 @@ void TestSettingsScreen::writesOnlyWhenSomethingChanged() {
     const QByteArray untouched("untouched\r\n");
     writeFile(rig.settingsPath(), untouched);
 
-    if (option != 0)
+    if (!option.isEmpty())
         clickOption(rig.option(option));
-    if (bar != 0)
+    if (!bar.isEmpty())
         setByKeys(rig.bar(bar), barValue);
-    rig.click("Command1");
+    rig.click("applyButton");
 
     QVERIFY(warnings.messages.isEmpty());
     QCOMPARE(rig.returns, 1);  // back to the game in every case
@@ -246,43 +277,47 @@ void TestSettingsScreen::writesOnlyWhenSomethingChanged() {
 }
 
 void TestSettingsScreen::cancelDiscardsTheEntries() {
-    Rig rig(GameSettings{3, true, false, false, false, 20, 3, 6});
-    const GameSettings stored = rig.state.Settings;
+    Rig rig(GameSettings{CountWay::FromLeftBlinking, true, false, false, false, 20, 3, 6});
+    const GameSettings stored = rig.state.settings;
     const QByteArray file = fileBytes(rig.settingsPath());
 
-    clickOption(rig.option(1));
-    clickOption(rig.option(6));
-    clickOption(rig.option(13));
-    setByKeys(rig.bar(1), 7);
-    setByKeys(rig.bar(3), 2);  // would also break the first rule: no check on cancel
-    rig.click("Command2");
+    clickOption(rig.option("countWayAnyOrder"));
+    clickOption(rig.option("touchByPointer"));
+    clickOption(rig.option("pointerHidden"));
+    setByKeys(rig.bar("blinkTimeBar"), 7);
+    setByKeys(rig.bar("maximumCountBar"),
+              2);  // would also break the first rule: no check on cancel
+    rig.click("cancelButton");
 
     QCOMPARE(rig.returns, 1);
-    QCOMPARE(rig.state.Settings, stored);
+    QCOMPARE(rig.state.settings, stored);
     QCOMPARE(fileBytes(rig.settingsPath()), file);
 
     // The next visit shows the stored values, not the abandoned entries.
     rig.screen->open();
-    QCOMPARE(rig.checkedOptions(), (QList<int>{4, 7, 8, 10, 12}));
-    QCOMPARE(rig.bar(1)->value(), 20);
-    QCOMPARE(rig.bar(3)->value(), 6);
-    QCOMPARE(rig.box("Label4"), QStringLiteral("２０"));
-    QCOMPARE(rig.box("Label7"), QStringLiteral("６"));
+    QCOMPARE(rig.checkedOptions(), (QStringList{"countWayFromLeftBlinking", "touchByClick",
+                                                "sameCharacters", "askHowMany", "pointerShown"}));
+    QCOMPARE(rig.barValues(), (QList<int>{20, 3, 6}));
+    QCOMPARE(rig.box("blinkTimeValue"), QStringLiteral("２０"));
+    QCOMPARE(rig.box("maximumCountValue"), QStringLiteral("６"));
 }
 
 void TestSettingsScreen::scrollBarsKeepTheirRangeAndStep_data() {
-    QTest::addColumn<int>("bar");
-    QTest::addColumn<QByteArray>("box");
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<QString>("box");
     QTest::addColumn<int>("maximum");
 
-    QTest::newRow("blink time") << 1 << QByteArray("Label4") << 40;
-    QTest::newRow("minimum") << 2 << QByteArray("Label6") << 10;
-    QTest::newRow("maximum") << 3 << QByteArray("Label7") << 10;
+    QTest::newRow("blink time") << "blinkTimeBar"
+                                << "blinkTimeValue" << 40;
+    QTest::newRow("minimum") << "minimumCountBar"
+                             << "minimumCountValue" << 10;
+    QTest::newRow("maximum") << "maximumCountBar"
+                             << "maximumCountValue" << 10;
 }
 
 void TestSettingsScreen::scrollBarsKeepTheirRangeAndStep() {
-    QFETCH(int, bar);
-    QFETCH(QByteArray, box);
+    QFETCH(QString, bar);
+    QFETCH(QString, box);
     QFETCH(int, maximum);
 
     Rig rig;
@@ -313,7 +348,7 @@ void TestSettingsScreen::scrollBarsKeepTheirRangeAndStep() {
 
 void TestSettingsScreen::valueBoxFollowsTheDraggedThumb() {
     Rig rig;
-    QScrollBar* scroll = rig.bar(1);
+    QScrollBar* scroll = rig.bar("blinkTimeBar");
     setByKeys(scroll, 1);
     const QPoint thumb = scrollBarPart(scroll, QStyle::SC_ScrollBarSlider);
     const QPoint end = scrollBarPart(scroll, QStyle::SC_ScrollBarAddLine);
@@ -321,36 +356,37 @@ void TestSettingsScreen::valueBoxFollowsTheDraggedThumb() {
     QTest::mouseMove(scroll, QPoint((thumb.x() + end.x()) / 2, thumb.y()));
     QVERIFY(scroll->isSliderDown());
     QVERIFY(scroll->sliderPosition() > 1);
-    QCOMPARE(rig.box("Label4"), fullWidthDigits(scroll->sliderPosition()));
+    QCOMPARE(rig.box("blinkTimeValue"), fullWidthDigits(scroll->sliderPosition()));
     QTest::mouseRelease(scroll, Qt::LeftButton, {}, QPoint((thumb.x() + end.x()) / 2, thumb.y()));
-    QCOMPARE(rig.box("Label4"), fullWidthDigits(scroll->value()));
+    QCOMPARE(rig.box("blinkTimeValue"), fullWidthDigits(scroll->value()));
 }
 
 void TestSettingsScreen::onlyTheFocusedButtonAnswersEnter() {
     WarningRecorder warnings;
     Rig rig;
     QApplication::setActiveWindow(rig.screen.get());
-    clickOption(rig.option(3));
+    QRadioButton* corrected = rig.option("countWayFromLeftCorrected");
+    clickOption(corrected);
 
     // Esc does nothing at all; Enter does nothing unless a button has the focus.
-    rig.option(3)->setFocus();
-    QTest::keyClick(rig.option(3), Qt::Key_Escape);
-    QTest::keyClick(rig.option(3), Qt::Key_Return);
-    QTest::keyClick(rig.bar(1), Qt::Key_Enter);
+    corrected->setFocus();
+    QTest::keyClick(corrected, Qt::Key_Escape);
+    QTest::keyClick(corrected, Qt::Key_Return);
+    QTest::keyClick(rig.bar("blinkTimeBar"), Qt::Key_Enter);
     QCOMPARE(rig.returns, 0);
     QVERIFY(rig.screen->isVisible());
-    QCOMPARE(rig.state.Settings.CountMode, CountWay::FromLeft);
+    QCOMPARE(rig.state.settings.countWay, CountWay::FromLeft);
 
-    auto* apply = rig.find<QPushButton>("Command1");
-    auto* cancel = rig.find<QPushButton>("Command2");
+    auto* apply = rig.find<QPushButton>("applyButton");
+    auto* cancel = rig.find<QPushButton>("cancelButton");
     QVERIFY(!apply->isDefault() && !apply->autoDefault());
     QVERIFY(!cancel->isDefault() && !cancel->autoDefault());
     QTest::keyClick(cancel, Qt::Key_Return);
     QCOMPARE(rig.returns, 1);
-    QCOMPARE(rig.state.Settings.CountMode, CountWay::FromLeft);
+    QCOMPARE(rig.state.settings.countWay, CountWay::FromLeft);
     QTest::keyClick(apply, Qt::Key_Enter);
     QCOMPARE(rig.returns, 2);
-    QCOMPARE(rig.state.Settings.CountMode, CountWay::FromLeftCorrected);
+    QCOMPARE(rig.state.settings.countWay, CountWay::FromLeftCorrected);
     QVERIFY(warnings.messages.isEmpty());
 }
 
@@ -358,19 +394,19 @@ void TestSettingsScreen::failedSaveKeepsTheFileAndTheGame() {
     WarningRecorder warnings;
     Rig rig;
     const QByteArray file = fileBytes(rig.settingsPath());
-    clickOption(rig.option(9));
-    setByKeys(rig.bar(3), 7);
+    clickOption(rig.option("variousCharacters"));
+    setByKeys(rig.bar("maximumCountBar"), 7);
     {
         FailingWrites fullDisk;
-        rig.click("Command1");
+        rig.click("applyButton");
     }
     QCOMPARE(warnings.messages,
              (QList<QPair<QString, QString>>{
                  {QStringLiteral("設定を保存できませんでした！"), QStringLiteral("設定の保存")}}));
     QCOMPARE(fileBytes(rig.settingsPath()), file);
     // The new values play for this run, and the game goes on.
-    QVERIFY(rig.state.Settings.MixedCharacters);
-    QCOMPARE(rig.state.Settings.MaxCount, qint16(7));
+    QVERIFY(rig.state.settings.mixedCharacters);
+    QCOMPARE(rig.state.settings.maxCount, qint16(7));
     QCOMPARE(rig.returns, 1);
 }
 
@@ -403,4 +439,4 @@ void TestSettingsScreen::layoutKeepsControlsInsideTheWindow() {
 }
 
 QTEST_MAIN(TestSettingsScreen)
-#include "tst_settings_screen.moc"
+#include "test_settings_screen.moc"

@@ -1,0 +1,81 @@
+#pragma once
+
+// Where the controls of the two adult screens lie as they were designed, in twips (15 to a pixel
+// at 96 DPI): from the top-left corner of the window, or of the group for a control inside a
+// group. The screens are built from these places, and the tests that drive the running program
+// from outside find a control here by its name. Captions that do not fit the installed font make
+// some controls grow a little when the screen is built (ScreenParts::fitCaption).
+
+struct DesignBox {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The settings screen, "かぞえよう設定".
+namespace SettingsLayout {
+constexpr int kWidth = 6255;
+constexpr int kHeight = 6570;
+constexpr DesignBox outline{120, 120, 6015, 6375};
+constexpr DesignBox title{2160, 240, 1935, 285};
+constexpr DesignBox credit{3720, 6000, 1815, 255};
+constexpr DesignBox cancelButton{3360, 5400, 975, 375};  // "キャンセル"
+constexpr DesignBox applyButton{4800, 5400, 975, 375};   // "実行"
+
+// "かぞえ方": one option button per counting way.
+constexpr DesignBox countWayGroup{360, 600, 2655, 2295};
+constexpr DesignBox countWayAnyOrder{240, 240, 1815, 255};
+constexpr DesignBox countWayFromLeft{240, 600, 2295, 300};
+constexpr DesignBox countWayFromLeftCorrected{240, 960, 2295, 375};
+constexpr DesignBox countWayFromLeftBlinking{240, 1320, 2175, 495};
+constexpr DesignBox countWayNoCounting{240, 1800, 2055, 375};
+
+// "タッチの方法": the pointer touching a character counts it, or a click does.
+constexpr DesignBox touchGroup{360, 3000, 2655, 975};
+constexpr DesignBox touchByPointer{240, 240, 1815, 255};
+constexpr DesignBox touchByClick{240, 600, 1935, 255};
+
+// "キャラの種類": one picture for every character of a round, or different ones.
+constexpr DesignBox characterKindGroup{360, 4080, 2655, 975};
+constexpr DesignBox sameCharacters{240, 240, 1815, 255};
+constexpr DesignBox variousCharacters{240, 600, 1935, 255};
+
+// "発問の仕方": "いくつかな" or "なんにんかな".
+constexpr DesignBox questionGroup{360, 5160, 2655, 975};
+constexpr DesignBox askHowMany{240, 240, 2175, 255};
+constexpr DesignBox askHowManyPeople{240, 600, 2175, 255};
+
+// "マウスカーソル表示": the pointer shown or hidden on the game screen. These two buttons were
+// drawn 180 twips high, less than a line of text.
+constexpr DesignBox pointerGroup{3240, 600, 2655, 975};
+constexpr DesignBox pointerShown{240, 240, 1815, 180};
+constexpr DesignBox pointerHidden{240, 600, 1935, 180};
+
+// "キャラ点滅時間": the bar, then "０．１×", the value and "秒" below it.
+constexpr DesignBox blinkTimeGroup{3240, 1680, 2655, 1335};
+constexpr DesignBox blinkTimeBar{480, 360, 1695, 255};
+constexpr DesignBox blinkTimeFactor{480, 840, 615, 255};
+constexpr DesignBox blinkTimeValue{1200, 840, 495, 255};
+constexpr DesignBox blinkTimeUnit{1920, 840, 375, 255};
+
+// "最小個数" and "最大個数": a bar and its value each.
+constexpr DesignBox minimumCountGroup{3240, 3120, 2655, 855};
+constexpr DesignBox maximumCountGroup{3240, 4080, 2655, 855};
+constexpr DesignBox countBar{240, 360, 1575, 255};
+constexpr DesignBox countValue{1920, 360, 495, 255};
+}  // namespace SettingsLayout
+
+// The character selection screen, "キャラ選択画面".
+namespace SelectionLayout {
+constexpr int kWidth = 5325;
+constexpr int kHeight = 5910;
+constexpr DesignBox outline{120, 120, 5055, 5655};
+constexpr DesignBox title{360, 600, 2055, 375};
+constexpr DesignBox credit{480, 5160, 1815, 255};
+constexpr DesignBox pictureList{2640, 480, 2295, 4920};
+constexpr DesignBox selectAllButton{840, 1440, 1095, 375};   // "全選択"
+constexpr DesignBox selectNoneButton{840, 2280, 1095, 375};  // "全解除"
+constexpr DesignBox cancelButton{840, 3120, 1095, 375};      // "キャンセル"
+constexpr DesignBox decideButton{840, 3960, 1095, 495};      // "決定"
+}  // namespace SelectionLayout

@@ -1,0 +1,25 @@
+#include "ui/sound_files.h"
+
+QString soundFileName(Sound sound) {
+    switch (sound) {
+        case Sound::Hop:
+            return QStringLiteral("ポコン.wav");
+        case Sound::IntoTray:
+            return QStringLiteral("ピコ.wav");
+        case Sound::LetsCount:
+            return QStringLiteral("かぞえよう.wav");
+        case Sound::HowMany:
+            return QStringLiteral("いくつかな.wav");
+        case Sound::HowManyPeople:
+            return QStringLiteral("なんにんかな.wav");
+        case Sound::Right:
+            return QStringLiteral("ピンポン.wav");
+        case Sound::Wrong:
+            return QStringLiteral("ブー.wav");
+        case Sound::OnceMore:
+            return QStringLiteral("もういちど.wav");
+        default:
+            // The numbers one to ten.
+            return QString::number(static_cast<int>(sound)) + QStringLiteral(".wav");
+    }
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+#include "game/ports.h"
+
+// The file each of the game's sounds plays from: "1.wav" to "10.wav" for the numbers, and the
+// others by their Japanese names ("ポコン.wav", "ピコ.wav", ...). A teacher may replace any of
+// them in the folder the game runs in.
+QString soundFileName(Sound sound);
