@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "game/game_screen.h"
@@ -27,11 +28,13 @@ constexpr int kLongestHoldMs = 300;
 // What the game screen's keys ask of the program.
 class ProgramHost : public GameHost {
 public:
-    std::function<void()> settings;
-    std::function<void()> selection;
+    // How each adult screen is opened.
+    std::map<AdultScreen, std::function<void()>> screens;
     void endProgram() override { QCoreApplication::exit(0); }
-    void showSettingsScreen() override { settings(); }
-    void showSelectionScreen() override { selection(); }
+    void showScreen(AdultScreen screen) override {
+        if (auto opener = screens.find(screen); opener != screens.end())
+            opener->second();
+    }
 };
 
 void warnOnStderr(const QString& line) {
@@ -66,13 +69,13 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<SettingsScreen> settings;
     std::unique_ptr<SelectionScreen> selection;
     const auto comeBack = [&window] { window.comeBack(); };
-    host.settings = [&] {
+    host.screens[AdultScreen::Settings] = [&] {
         window.leaveForScreen();
         if (!settings)
             settings = std::make_unique<SettingsScreen>(shared, comeBack);
         settings->open();
     };
-    host.selection = [&] {
+    host.screens[AdultScreen::Selection] = [&] {
         window.leaveForScreen();
         if (!selection)
             selection = std::make_unique<SelectionScreen>(shared, comeBack);

@@ -113,21 +113,17 @@ void GameScreen::activate() {
 
 void GameScreen::keyPressed(int keyCode) {
     EntryScope scope(*this);
-    switch (keyCode) {
-        case GameKey::Escape:
+    if (keyCode == GameKey::Escape) {
+        stopAll();
+        m_host.endProgram();
+        return;
+    }
+    for (const GameKey::ScreenKey& k : GameKey::kScreenKeys) {
+        if (k.key == keyCode) {
             stopAll();
-            m_host.endProgram();
-            break;
-        case GameKey::H:
-            stopAll();
-            m_host.showSettingsScreen();
-            break;
-        case GameKey::N:
-            stopAll();
-            m_host.showSelectionScreen();
-            break;
-        default:
-            break;
+            m_host.showScreen(k.screen);
+            return;
+        }
     }
 }
 

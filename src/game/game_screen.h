@@ -10,11 +10,33 @@
 #include "game/screen_model.h"
 #include "state/shared_state.h"
 
-// Key codes the game screen answers (the same numbers on every platform).
+// Key codes the game screen answers (the same numbers on every platform): all of them are the
+// adult's, and each stops the round.
 namespace GameKey {
-constexpr int Escape = 27;
+constexpr int Escape = 27;  // ends the game
 constexpr int H = 72;
 constexpr int N = 78;
+
+struct ScreenKey {
+    int key;
+    AdultScreen screen;
+};
+// The key of each adult screen.
+inline constexpr std::array<ScreenKey, 2> kScreenKeys{{
+    {H, AdultScreen::Settings},
+    {N, AdultScreen::Selection},
+}};
+
+// Whether `key` is one of the adult's keys: Esc or the key of a screen.
+inline bool isAdultKey(int key) {
+    if (key == Escape)
+        return true;
+    for (const ScreenKey& k : kScreenKeys) {
+        if (k.key == key)
+            return true;
+    }
+    return false;
+}
 }  // namespace GameKey
 
 // The texts of the message line and the mark.

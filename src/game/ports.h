@@ -104,13 +104,20 @@ public:
     virtual void load(int index, const QString& path) = 0;
 };
 
+// The screens the adult's keys open over the game (see GameKey for which key opens which).
+enum class AdultScreen {
+    Settings,   // H: how the game plays
+    Selection,  // N: which pictures take part
+};
+
 // What the game screen asks of the program around it.
 class GameHost {
 public:
     virtual ~GameHost() = default;
-    virtual void endProgram() = 0;           // Esc
-    virtual void showSettingsScreen() = 0;   // H
-    virtual void showSelectionScreen() = 0;  // N
+    virtual void endProgram() = 0;  // Esc
+    // The round has been stopped; the game comes back with a fresh round when the screen is
+    // left (activate()).
+    virtual void showScreen(AdultScreen screen) = 0;
 };
 
 // What happens in a round, told as it happens. Indices are the characters' places in the tray

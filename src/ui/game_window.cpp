@@ -239,20 +239,12 @@ void GameWindow::pointerPressed(const QPointF& position) {
 void GameWindow::keyPressEvent(QKeyEvent* event) {
     if (event->isAutoRepeat())
         return;
-    switch (event->key()) {
-        case Qt::Key_Escape:
-            m_game.keyPressed(GameKey::Escape);
-            break;
-        case Qt::Key_H:
-            m_game.keyPressed(GameKey::H);
-            break;
-        case Qt::Key_N:
-            m_game.keyPressed(GameKey::N);
-            break;
-        default:
-            // Letters and digits carry their own key codes; every other key does nothing.
-            if (event->key() >= Qt::Key_0 && event->key() <= Qt::Key_Z)
-                m_game.keyPressed(event->key());
-            break;
+    // Letters and digits carry the same codes in Qt as in the game; Esc is the only other key
+    // the game answers.
+    const int key = event->key();
+    if (key == Qt::Key_Escape) {
+        m_game.keyPressed(GameKey::Escape);
+    } else if (key >= Qt::Key_0 && key <= Qt::Key_Z) {
+        m_game.keyPressed(key);
     }
 }

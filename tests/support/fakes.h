@@ -130,8 +130,12 @@ class RecordingHost : public GameHost {
 public:
     QStringList calls;  // "end", "settings", "selection"
     void endProgram() override { calls.append(QStringLiteral("end")); }
-    void showSettingsScreen() override { calls.append(QStringLiteral("settings")); }
-    void showSelectionScreen() override { calls.append(QStringLiteral("selection")); }
+    void showScreen(AdultScreen screen) override {
+        calls.append(screen == AdultScreen::Settings ? QStringLiteral("settings")
+                     : screen == AdultScreen::Selection
+                         ? QStringLiteral("selection")
+                         : QStringLiteral("screen %1").arg(int(screen)));
+    }
 };
 
 // What the game told of its rounds, one line each: "began 3", "caught 0", "counted 0 1",
