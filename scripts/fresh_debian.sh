@@ -45,6 +45,7 @@ mount -t proc proc "$root/proc"
 mount --rbind /sys "$root/sys"
 mount --rbind /dev "$root/dev"
 git clone -q "$KAZOE_ROOT" "$root/root/kazoemashou"
+commit="$(git -C "$root/root/kazoemashou" rev-parse --short HEAD)"
 kazoe_say "root ready in $(took "$t0" "$(seconds)")"
 
 # A command in the root as a new user meets it: no locale, a plain path, root's home.
@@ -103,7 +104,7 @@ if [ "$what" = test ] || [ "$what" = both ]; then
 fi
 
 echo
-echo "Fresh Debian 12 ($(sed -n 's/^PRETTY_NAME=//p' "$root/etc/os-release" | tr -d '"'), minbase, no locale set), commit $(git -C "$KAZOE_ROOT" rev-parse --short HEAD):"
+echo "Fresh Debian 12 ($(sed -n 's/^PRETTY_NAME=//p' "$root/etc/os-release" | tr -d '"'), minbase, no locale set), commit $commit:"
 printf '  %s\n' "${report[@]}"
 [ "${#report[@]}" -gt 0 ] && [[ "${report[*]}" != *FAILED* ]] || status=1
 exit $status
