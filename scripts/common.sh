@@ -6,10 +6,12 @@ KAZOE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # What the game needs to build and run on Debian 12.
 KAZOE_BUILD_PACKAGES="build-essential cmake ninja-build qt6-base-dev qt6-multimedia-dev
   qt6-qpa-plugins libgif-dev fonts-noto-cjk"
-# What the tests need besides: a virtual X screen with pointer control, screenshots, and an
-# audio server with a silent output.
+# What the tests need besides: a virtual X screen with pointer control, screenshots, an audio
+# server with a silent output, and the makers of the game's sounds (tools/make_sounds.sh). The
+# voice hts-voice-nitech-jp-atr503-m001 is in Debian's contrib component
+# (kazoe_enable_contrib).
 KAZOE_TEST_PACKAGES="xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseaudio-utils
-  espeak-ng sox"
+  sox open-jtalk open-jtalk-mecab-naist-jdic hts-voice-nitech-jp-atr503-m001"
 
 kazoe_say() { printf 'kazoemashou: %s\n' "$*" >&2; }
 
@@ -38,6 +40,26 @@ kazoe_install() {
     $sudo apt-get update -qq &&
         DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
             "${missing[@]}" >/dev/null
+}
+
+# Enables Debian's contrib component, where the voice of the game's spoken sounds lives, unless
+# that voice is installed already or apt knows contrib already: "contrib" is added to the
+# entries of the apt sources that name the main component, and the script says so.
+kazoe_enable_contrib() {
+    command -v apt-get >/dev/null 2>&1 || return 0
+    dpkg-query -W -f='${Status}' hts-voice-nitech-jp-atr503-m001 2>/dev/null |
+        grep -q 'install ok installed' && return 0
+    [ -n "$(apt-get indextargets 'Component: contrib' 2>/dev/null)" ] && return 0
+    local sudo="" file
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    for file in $(apt-get indextargets --format '$(SOURCESENTRY)' 'Component: main' |
+        sed 's/:[0-9]*$//' | sort -u); do
+        kazoe_say "enabling Debian's contrib component in $file (for the voice of the sounds)"
+        case "$file" in
+            *.sources) $sudo sed -i -E '/^Components:/ { / contrib( |$)/! s/ main( |$)/ main contrib\1/ }' "$file" ;;
+            *) $sudo sed -i -E '/^deb / { / contrib( |$)/! s/ main( |$)/ main contrib\1/ }' "$file" ;;
+        esac
+    done
 }
 
 # Configures and builds into the folder $1; further arguments go to cmake. KAZOE_TARGET, when

@@ -7,6 +7,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
+kazoe_enable_contrib
 kazoe_install $KAZOE_BUILD_PACKAGES $KAZOE_TEST_PACKAGES clang-14 libclang-rt-14-dev
 build="${KAZOE_BUILD_DIR:-$KAZOE_ROOT/build}"
 sanitized="${KAZOE_SANITIZED_BUILD_DIR:-$KAZOE_ROOT/build-sanitized}"

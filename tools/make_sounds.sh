@@ -7,8 +7,8 @@
 #                     the spoken numbers, in the readings children use when they count
 #                     aloud (よん, なな, きゅう)
 #   かぞえよう.wav     "let's count", when the counting begins
-#   いくつかな.wav     "how many?", the question about things
-#   なんにんかな.wav   "how many people?", the question about people
+#   いくつかな.wav     ぜんぶでいくつかな, "how many in all?", the question about things
+#   なんにんかな.wav   ぜんぶでなんにんかな, "how many people in all?", the question about people
 #   もういちど.wav     "once more", after a wrong answer
 #   ポコン.wav         a short soft pop each time a character hops to a new place
 #   ピコ.wav           a short bright blip when a caught character goes into the tray
@@ -16,9 +16,10 @@
 #   ブー.wav           a gentle low buzzer for a wrong answer
 #
 # How they are made:
-#   - the words by espeak-ng's Japanese voice with a female variant at a raised pitch (a
-#     friendly, clear voice); the numbers a little faster than the prompts so that each stays
-#     under half a second, because the child touches quickly;
+#   - the words by Open JTalk with the voice nitech-jp-atr503-m001, tuned for a young child's
+#     ear (each setting below says why); the numbers are written as the numerals 一 to 十, which
+#     its dictionary reads as numbers, in the counting readings and with their own accents
+#     (written in kana, はち would be read as the particle は);
 #   - the effects by sox's tone generator (sine and triangle sweeps, a softened square wave);
 #   - then every sound is cut to start at its first audible sample (the game starts a sound on
 #     a touch, so any leading silence would feel like lag), given a 3 ms fade-in and a short
@@ -26,10 +27,12 @@
 #     where needed so that no peak goes above -1 dBFS. The effects sit a little below the voice.
 #   - Output: 16-bit PCM, mono, 22050 Hz WAV.
 #
-# Running it again gives byte-identical files: espeak-ng is deterministic, sox runs with its
+# Running it again gives byte-identical files: Open JTalk is deterministic, sox runs with its
 # fixed random seed (-R) and without dither (-D).
 #
-# Needs: espeak-ng, sox (Debian packages espeak-ng and sox).
+# Needs: open_jtalk, its dictionary and the voice, and sox (Debian packages open-jtalk,
+# open-jtalk-mecab-naist-jdic, hts-voice-nitech-jp-atr503-m001 from the contrib component, and
+# sox).
 set -eu
 
 out=${1:-$(dirname "$0")/../sounds}
@@ -38,10 +41,31 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
 RATE=22050
-VOICE=ja+f4
-PITCH=65
-NUMBER_SPEED=175
-PROMPT_SPEED=150
+DICTIONARY=/var/lib/mecab/dic/open-jtalk/naist-jdic
+VOICE=/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice
+# The voice is a man's. Six half-tones up (about 140 Hz to 200 Hz) gives the raised, friendly
+# pitch of speech to a small child, the pitch of a woman's voice rather than a man's.
+PITCH=6
+# The all-pass constant the voice was made with is 0.55; a smaller one moves the formants up
+# (by about 8 % at 0.50), the shorter vocal tract of a woman to go with the higher pitch, so
+# that it sounds like a lighter voice, not a man's voice played fast.
+ALPHA=0.50
+# Postfiltering sharpens the formants, for crisper vowels and consonants than the vocoder's soft
+# default (0); only lightly: from 0.25 on it goes unstable on 六 (its samples run into a
+# thump at full scale).
+POSTFILTER=0.1
+# A wider swing of the pitch (the weight of its global variance, 1 by default): the livelier
+# melody of speech to children rather than a flat reading.
+INTONATION=1.3
+# Open JTalk says a word alone as briskly as in a read sentence (に lasts under 0.1 s), and its
+# speed setting only stretches the silence round a single word. A longer frame (300 samples at
+# 48 kHz instead of the voice's 240) slows every sound of the word alike by a quarter, with the
+# pitch kept: the unhurried pace of speech to a small child, and still every number under half
+# a second, because the child touches quickly.
+FRAME_PERIOD=300
+# Consonants live above 2 kHz, where a synthetic voice is weak and small loudspeakers are
+# strong: a lift there makes k, t, s and ch clear; the rumble below the voice goes.
+CLARITY="highpass 80 equalizer 3500 1.2q +5"
 SPEECH_RMS=-16
 EFFECT_RMS=-19
 
@@ -60,10 +84,12 @@ finish() {
     sx "$tmp/trimmed.wav" -b 16 "$2" gain "$gain"
 }
 
-# speak FILE TEXT SPEED
+# speak FILE TEXT
 speak() {
-    espeak-ng -v $VOICE -p $PITCH -s "$3" -w "$tmp/voice.wav" "$2"
-    finish "$tmp/voice.wav" "$out/$1" $SPEECH_RMS
+    printf '%s\n' "$2" | open_jtalk -x $DICTIONARY -m $VOICE -fm $PITCH -a $ALPHA \
+        -b $POSTFILTER -jf $INTONATION -p $FRAME_PERIOD -ow "$tmp/voice.wav"
+    sx "$tmp/voice.wav" "$tmp/clear.wav" $CLARITY
+    finish "$tmp/clear.wav" "$out/$1" $SPEECH_RMS
 }
 
 # tone FILE LENGTH SYNTH...: one tone into $tmp/FILE
@@ -74,15 +100,15 @@ tone() {
 }
 
 n=1
-for word in いち に さん よん ご ろく なな はち きゅう じゅう; do
-    speak "$n.wav" "$word" $NUMBER_SPEED
+for numeral in 一 二 三 四 五 六 七 八 九 十; do
+    speak "$n.wav" "$numeral"
     n=$((n + 1))
 done
-# A written long vowel makes espeak-ng say よー and もー as they are spoken, not yo-u, mo-u.
-speak "かぞえよう.wav" "かぞえよー！" $PROMPT_SPEED
-speak "いくつかな.wav" "いくつかな？" $PROMPT_SPEED
-speak "なんにんかな.wav" "なんにんかな？" $PROMPT_SPEED
-speak "もういちど.wav" "もーいちど" $PROMPT_SPEED
+# The prompts say what the message line shows.
+speak "かぞえよう.wav" "かぞえよう"
+speak "いくつかな.wav" "ぜんぶでいくつかな"
+speak "なんにんかな.wav" "ぜんぶでなんにんかな"
+speak "もういちど.wav" "もういちど"
 
 # ポコン: two soft falling sine pops, the second a little higher ("po", "kon"). Under 0.1 s in
 # all: a character may hop every 0.1 s, and while its pop plays a touch does not count.
