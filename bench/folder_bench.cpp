@@ -18,6 +18,7 @@
 
 #include "screens/selection_screen.h"
 #include "state/start_up.h"
+#include "ui/character_pictures.h"
 
 namespace {
 void result(const char* key, double value) {
@@ -89,7 +90,7 @@ int main(int argc, char* argv[]) {
     for (int run = 0; run <= runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        std::optional<SharedState> state = loadGameData(arguments, nullptr);
+        std::optional<SharedState> state = loadGameData(arguments, pictureSuffixes(), nullptr);
         const double scan = msSince(timer);
         if (!state || state->characterFileCount() != count) {
             std::fprintf(stderr, "kazoe_bench_folder: the game found %d pictures\n",

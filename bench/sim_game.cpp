@@ -10,7 +10,7 @@ SimGame::SimGame(const QString& dataFolder, const GameSettings& settings, int wi
     m_timers.recordFires = false;
     m_sound.recordPlays = false;
     m_sound.setDefaultLength(kSimSoundMs);
-    std::optional<SharedState> loaded = loadGameData({dataFolder}, nullptr);
+    std::optional<SharedState> loaded = loadGameData({dataFolder}, pictureSuffixes(), nullptr);
     if (!loaded)
         throw std::runtime_error("no pictures in the data folder");
     m_shared = *loaded;

@@ -47,7 +47,8 @@ int main(int argc, char* argv[]) {
     initEmbeddedPictures();
     QApplication::setApplicationName(QStringLiteral("kazoemashou"));
 
-    std::optional<SharedState> data = loadGameData(app.arguments().mid(1), warnOnStderr);
+    std::optional<SharedState> data =
+        loadGameData(app.arguments().mid(1), pictureSuffixes(), warnOnStderr);
     if (!data) {
         QApplication::setWindowIcon(gameIcon());
         showWarning(nullptr, kNoPicturesMessage, kGameTitle);

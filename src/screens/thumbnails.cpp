@@ -1,8 +1,6 @@
 #include "screens/thumbnails.h"
 
 #include <QApplication>
-#include <QFileInfo>
-#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <QWidget>
@@ -12,28 +10,11 @@
 ThumbnailDelegate::ThumbnailDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
 QImage ThumbnailDelegate::readThumbnail(const QString& path, int sidePixels) {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > QtCharacterPictures::kMaxFileBytes)
-        return {};
-    QImageReader reader(path);
-    reader.setAllocationLimit(QtCharacterPictures::kMaxDecodedMegabytes);
-    const QSize full = reader.size();
-    if (!full.isValid() || full.width() > QtCharacterPictures::kMaxSide ||
-        full.height() > QtCharacterPictures::kMaxSide) {
-        return {};
-    }
-    QSize small = full.scaled(sidePixels, sidePixels, Qt::KeepAspectRatio);
-    small = small.expandedTo(QSize(1, 1));
-    // Decoders that can scale while decoding do; the others read the picture and scale it.
-    if (small != full)
-        reader.setScaledSize(small);
-    QImage image = reader.read();
-    if (image.isNull())
-        return {};
-    if (image.size() != small) {
-        image = image.scaled(small, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    }
-    return image;
+    const QImage image = readPicture(path, sidePixels, QtCharacterPictures::kCaps);
+    // A small picture grows to fill the square as a large one does.
+    if (image.isNull() || image.width() == sidePixels || image.height() == sidePixels)
+        return image;
+    return image.scaled(sidePixels, sidePixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 QIcon ThumbnailDelegate::thumbnailFor(const QString& path, qreal devicePixelRatio) const {

@@ -22,6 +22,8 @@ public:
 
     // How many picture files have been read so far.
     int picturesRead() const { return m_picturesRead; }
+    // The picture at `path` has gone: a new file of the same name is read afresh.
+    void forget(const QString& path) { m_thumbnails.remove(path); }
 
     // The picture at `path` scaled to fit a square of `sidePixels`, or a null image when it
     // cannot be read within the caps of the game's picture loader.

@@ -36,15 +36,51 @@ bool canStoreInSelectionFile(const QString& name) {
     return back && *back == name;
 }
 
-QStringList scanCharacterFiles(const QString& dataFolder, const WarningSink& warn) {
+QString storableInSelectionFile(const QString& name) {
+    if (canStoreInSelectionFile(name))
+        return name;
+    QString storable;
+    // Character by character (a pair of UTF-16 surrogates is one character), so that one
+    // emoji becomes one "_".
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const qsizetype length = name.at(i).isHighSurrogate() && i + 1 < name.size() ? 2 : 1;
+        const QString character = name.mid(i, length);
+        storable += canStoreInSelectionFile(character) ? character : QStringLiteral("_");
+        i += length - 1;
+    }
+    return storable;
+}
+
+bool hasPictureSuffix(const QString& name, const QStringList& pictureSuffixes) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return false;
+    const QStringView suffix = QStringView(name).mid(dot + 1);
+    return std::any_of(pictureSuffixes.begin(), pictureSuffixes.end(), [&](const QString& known) {
+        return suffix.compare(known, Qt::CaseInsensitive) == 0;
+    });
+}
+
+void sortCharacterFiles(QStringList& names) {
+    // By name ignoring letter case (Unicode case folding), ties ("Neko.gif", "neko.gif") broken
+    // by exact UTF-16 comparison, so the order is the same on every system whatever its locale
+    // or file system.
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+    });
+}
+
+QStringList scanCharacterFiles(const QString& dataFolder, const QStringList& pictureSuffixes,
+                               const WarningSink& warn) {
     const QDir folder(dataFolder.isEmpty() ? QStringLiteral(".") : dataFolder);
     // Files only (links to files count, folders named "x.gif" do not), hidden ones left out as
-    // a folder listing shows them; "*.gif" in any letter case, so "NEKO.GIF" is a picture too.
+    // a folder listing shows them.
     const QFileInfoList entries = folder.entryInfoList(QDir::Files, QDir::NoSort);
     QStringList names;
     for (const QFileInfo& entry : entries) {
         const QString name = entry.fileName();
-        if (!name.endsWith(QStringLiteral(".gif"), Qt::CaseInsensitive) || !entry.isFile()) {
+        if (!hasPictureSuffix(name, pictureSuffixes) || !entry.isFile()) {
             continue;
         }
         if (!canStoreInSelectionFile(name)) {
@@ -58,12 +94,6 @@ QStringList scanCharacterFiles(const QString& dataFolder, const WarningSink& war
         }
         names.append(name);
     }
-    // The one order for listing, reading and writing "Fname.txt": by name ignoring letter case
-    // (Unicode case folding), ties ("Neko.gif", "neko.gif") broken by exact UTF-16 comparison,
-    // so the order is the same on every system whatever its locale or file system.
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
-    });
+    sortCharacterFiles(names);
     return names;
 }

@@ -15,7 +15,20 @@ QString dataFolderFromArguments(const QStringList& argumentsAfterProgramName);
 // line break, and every character has a code page 932 form.
 bool canStoreInSelectionFile(const QString& name);
 
-// The character pictures of the data folder: every file whose name ends in ".gif" in any letter
-// case, in one fixed order used for reading and writing alike. Names that cannot be stored in
-// "Fname.txt" are left out of the game, with one warning each. Empty when there is none.
-QStringList scanCharacterFiles(const QString& dataFolder, const WarningSink& warn);
+// `name` changed as little as it takes for "Fname.txt" to carry it: each character that cannot be
+// stored there (see canStoreInSelectionFile) becomes "_". Empty names stay empty.
+QString storableInSelectionFile(const QString& name);
+
+// True when `name` ends in "." and one of `pictureSuffixes` (lower case, no dot), in any letter
+// case: "NEKO.GIF" and "neko.Jpeg" are pictures when "gif" and "jpeg" are among them.
+bool hasPictureSuffix(const QString& name, const QStringList& pictureSuffixes);
+
+// Sorts picture names into the one order for listing, reading and writing "Fname.txt".
+void sortCharacterFiles(QStringList& names);
+
+// The character pictures of the data folder: every file whose name ends in one of
+// `pictureSuffixes` (the formats the program can read; see hasPictureSuffix), in the order of
+// sortCharacterFiles. Names that cannot be stored in "Fname.txt" are left out of the game, with
+// one warning each. Empty when there is none.
+QStringList scanCharacterFiles(const QString& dataFolder, const QStringList& pictureSuffixes,
+                               const WarningSink& warn);

@@ -7,6 +7,7 @@
 #include "state/settings_file.h"
 
 std::optional<SharedState> loadGameData(const QStringList& argumentsAfterProgramName,
+                                        const QStringList& pictureSuffixes,
                                         const WarningSink& warn) {
     SharedState state;
     state.dataFolder = dataFolderFromArguments(argumentsAfterProgramName);
@@ -14,7 +15,7 @@ std::optional<SharedState> loadGameData(const QStringList& argumentsAfterProgram
     // The pictures are looked for before the settings are read (the older order read the
     // settings first): a folder without any picture, a mistyped path for instance, is then left
     // exactly as it was, instead of gaining a "Pimo.txt" on the way to the message.
-    state.characterFiles = scanCharacterFiles(state.dataFolder, warn);
+    state.characterFiles = scanCharacterFiles(state.dataFolder, pictureSuffixes, warn);
     if (state.characterFiles.isEmpty()) {
         return std::nullopt;
     }

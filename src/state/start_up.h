@@ -13,7 +13,9 @@ inline const QString kNoPicturesMessage = QStringLiteral("画像データが足�
 inline const QString kGameTitle = QStringLiteral("かぞえましょう");
 
 // The game's data as start-up reads it: the data folder from the command line, the settings, the
-// character pictures and the selection. nullopt when the folder holds no picture: the caller
-// shows kNoPicturesMessage and ends the program; nothing has been written then.
+// character pictures (the files ending in one of `pictureSuffixes`, see scanCharacterFiles) and
+// the selection. nullopt when the folder holds no picture: the caller shows kNoPicturesMessage
+// and ends the program; nothing has been written then.
 std::optional<SharedState> loadGameData(const QStringList& argumentsAfterProgramName,
+                                        const QStringList& pictureSuffixes,
                                         const WarningSink& warn);

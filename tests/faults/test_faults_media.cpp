@@ -52,11 +52,11 @@ QByteArray gifClaiming(quint16 screenWidth, quint16 screenHeight, quint16 frameW
     return gif;
 }
 
-QByteArray png(const QImage& image) {
+QByteArray encoded(const QImage& image, const char* format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
+    image.save(&buffer, format);
     return bytes;
 }
 
@@ -75,11 +75,23 @@ quint32 crc32(const char* data, int size) {
 QByteArray pngClaiming(quint32 width, quint32 height) {
     QImage small(1, 1, QImage::Format_RGB32);
     small.fill(Qt::red);
-    QByteArray bytes = png(small);
+    QByteArray bytes = encoded(small, "PNG");
     // Signature (8), length (4), "IHDR" (4), then width and height.
     qToBigEndian(width, bytes.data() + 16);
     qToBigEndian(height, bytes.data() + 20);
     qToBigEndian(crc32(bytes.constData() + 12, 17), bytes.data() + 29);
+    return bytes;
+}
+
+// A JPEG file whose frame header claims this size.
+QByteArray jpegClaiming(quint16 width, quint16 height) {
+    QImage small(8, 8, QImage::Format_RGB32);
+    small.fill(Qt::red);
+    QByteArray bytes = encoded(small, "JPEG");
+    // The frame header: FF C0, its length (2), the sample precision (1), height, width.
+    const qsizetype frame = bytes.indexOf(QByteArray::fromHex("ffc0"));
+    qToBigEndian(height, bytes.data() + frame + 5);
+    qToBigEndian(width, bytes.data() + frame + 7);
     return bytes;
 }
 
@@ -180,32 +192,40 @@ private slots:
         QVERIFY(game.quit());
     }
 
-    // Files that only call themselves GIF pictures, alone in the data folder so that every
-    // round draws them: nothing crashes, memory stays small, the list of pictures opens, and
-    // one that cannot be drawn shows the placeholder.
+    // Files that only call themselves pictures, alone in the data folder so that every round
+    // draws them: nothing crashes, memory stays small, the list of pictures opens, and one that
+    // cannot be drawn shows the placeholder. Mostly GIF, and a few of the other formats.
     void hostilePicture_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("placeholder");
+        QTest::addColumn<QString>("name");
         QImage red(64, 64, QImage::Format_RGB32);
         red.fill(Qt::red);
         const QByteArray sample = readFile(sourceFolder() + QStringLiteral("/data/くま.gif"));
         QVERIFY(!sample.isEmpty());
-        QTest::newRow("a PNG picture") << png(red) << false;
-        QTest::newRow("cut off halfway") << sample.left(sample.size() / 2) << false;
-        QTest::newRow("zero bytes") << QByteArray() << true;
+        const QString gif = QStringLiteral("picture.gif");
+        QTest::newRow("a PNG picture") << encoded(red, "PNG") << false << gif;
+        QTest::newRow("cut off halfway") << sample.left(sample.size() / 2) << false << gif;
+        QTest::newRow("zero bytes") << QByteArray() << true << gif;
         QTest::newRow("20000 x 20000 screen and frame")
-            << gifClaiming(20000, 20000, 20000, 20000) << true;
+            << gifClaiming(20000, 20000, 20000, 20000) << true << gif;
         QTest::newRow("20000 x 20000 frame, no screen size")
-            << gifClaiming(0, 0, 20000, 20000) << true;
+            << gifClaiming(0, 0, 20000, 20000) << true << gif;
         QTest::newRow("20000 x 20000 frame on a 1 x 1 screen")
-            << gifClaiming(1, 1, 20000, 20000) << false;
-        QTest::newRow("a PNG claiming 20000 x 20000") << pngClaiming(20000, 20000) << true;
+            << gifClaiming(1, 1, 20000, 20000) << false << gif;
+        QTest::newRow("a PNG claiming 20000 x 20000") << pngClaiming(20000, 20000) << true << gif;
+        QTest::newRow("a JPEG claiming 20000 x 20000")
+            << jpegClaiming(20000, 20000) << true << QStringLiteral("picture.jpg");
+        const QByteArray webp = encoded(red, "WEBP");
+        QTest::newRow("a WebP cut off halfway")
+            << webp.left(webp.size() / 2) << true << QStringLiteral("picture.webp");
     }
     void hostilePicture() {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, placeholder);
+        QFETCH(QString, name);
         QTemporaryDir folder;
-        QVERIFY(writeFile(folder.filePath(QStringLiteral("picture.gif")), bytes));
+        QVERIFY(writeFile(folder.filePath(name), bytes));
         // A hop every 0.2 s: the picture is read again and again.
         QVERIFY(writeFile(folder.filePath(kSettingsFile), settingsLine(2)));
         GameRun game(m_screen);

@@ -2,10 +2,14 @@
 
 // Helpers for driving the adult screens through their real controls.
 
+#include <QBuffer>
 #include <QByteArray>
+#include <QColor>
 #include <QFile>
+#include <QImage>
 #include <QList>
 #include <QPair>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -72,6 +76,25 @@ private:
     rlimit m_old{};
 #endif
 };
+
+// A click on the push button `name` of `window`.
+inline void clickButton(const QWidget* window, const char* name) {
+    auto* button = window->findChild<QPushButton*>(QString::fromLatin1(name));
+    QVERIFY2(button != nullptr, name);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// A picture of one colour, `width` x `height`, as a file of `format` ("PNG", "JPEG", "WEBP"...)
+// holds it.
+inline QByteArray filledPicture(int width, int height, const QColor& colour, const char* format) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
 
 // A click on an option button's round indicator (its caption may end well before its right edge).
 inline void clickOption(QRadioButton* option) {

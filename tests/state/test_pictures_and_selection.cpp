@@ -53,6 +53,11 @@ private slots:
             QCOMPARE(parseSelectionFile(selectionFileContents({name}, {name}), {name}),
                      OptionalNames(QStringList{name}));
         }
+        // A picture added from the selection screen gets a name the file can keep; a storable
+        // name stays as it is.
+        const QString storableName = storableInSelectionFile(name);
+        QVERIFY(canStoreInSelectionFile(storableName));
+        QCOMPARE(storableName == name, storable);
     }
 
     void scanListsEveryGifInOneOrder() {
@@ -67,21 +72,23 @@ private slots:
                                    "x.gif.txt",
                                    QString::fromUtf8("ねこ.gif"),
                                    QString::fromUtf8("😀.gif"),
-                                   "say \"hi\".gif"};
+                                   "say \"hi\".gif",
+                                   "c.PNG",
+                                   "d.bmp"};
         for (const QString& name : files) {
             writeFile(folder + name, "GIF89a");
         }
         QVERIFY(QDir(folder).mkdir("folder.gif"));
         QStringList warnings;
         const QStringList scanned =
-            scanCharacterFiles(folder, [&](const QString& w) { warnings << w; });
-        QCOMPARE(scanned, (QStringList{"a.Gif", "B.GIF", "b.gif", "Neko.gif",
+            scanCharacterFiles(folder, {"gif", "png"}, [&](const QString& w) { warnings << w; });
+        QCOMPARE(scanned, (QStringList{"a.Gif", "B.GIF", "b.gif", "c.PNG", "Neko.gif",
                                        QString::fromUtf8("ねこ.gif")}));
         QCOMPARE(warnings.size(), 2);  // one per picture left out
         for (const QString& w : warnings) {
             QVERIFY(w.startsWith("kazoemashou: "));
         }
-        QVERIFY(scanCharacterFiles(folder + "absent" + QDir::separator(), {}).isEmpty());
+        QVERIFY(scanCharacterFiles(folder + "absent" + QDir::separator(), {"gif"}, {}).isEmpty());
     }
 
     void scanHasNoFixedCapacity() {
@@ -89,7 +96,7 @@ private slots:
         for (int i = 0; i < 150; ++i) {
             writeFile(dir.filePath(QString("p%1.gif").arg(i, 3, 10, QChar('0'))), "GIF89a");
         }
-        const QStringList scanned = scanCharacterFiles(dir.path() + QDir::separator(), {});
+        const QStringList scanned = scanCharacterFiles(dir.path() + QDir::separator(), {"gif"}, {});
         QCOMPARE(scanned.size(), 150);
         QCOMPARE(scanned.last(), "p149.gif");
     }

@@ -16,7 +16,7 @@ private slots:
         writeFile(dir.filePath("readme.txt"), "x");
         QVERIFY(QDir(dir.path()).mkdir("trap.gif"));
         QStringList warnings;
-        QVERIFY(!loadGameData({dir.path()}, [&](const QString& w) { warnings << w; }));
+        QVERIFY(!loadGameData({dir.path()}, {"gif"}, [&](const QString& w) { warnings << w; }));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  (QStringList{"readme.txt", "trap.gif"}));
         QVERIFY(warnings.isEmpty());
@@ -31,7 +31,8 @@ private slots:
         writeFile(folder + "A.GIF", "GIF89a");
         const QStringList arguments = (parent.path() + "/my pictures").split(' ');
         QStringList warnings;
-        const auto data = loadGameData(arguments, [&](const QString& w) { warnings << w; });
+        const auto data =
+            loadGameData(arguments, {"gif"}, [&](const QString& w) { warnings << w; });
         QVERIFY(data);
         QCOMPARE(data->dataFolder, folder);
         QCOMPARE(data->settings, GameSettings{});
@@ -49,7 +50,7 @@ private slots:
         writeFile(dir.filePath("Pimo.txt"), "0,#TRUE#,#FALSE#,#TRUE#,#FALSE#,3,4,6\r\n");
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
-        const auto data = loadGameData({}, {});
+        const auto data = loadGameData({}, {"gif"}, {});
         QDir::setCurrent(previous);
         QVERIFY(data);
         QCOMPARE(data->dataFolder, QString());
@@ -68,7 +69,8 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("Pimo.txt"));
         QVERIFY(QDir(dir.path()).mkdir("Fname.txt"));
         QStringList warnings;
-        const auto data = loadGameData({dir.path()}, [&](const QString& w) { warnings << w; });
+        const auto data =
+            loadGameData({dir.path()}, {"gif"}, [&](const QString& w) { warnings << w; });
         QVERIFY(data);
         QCOMPARE(data->settings, GameSettings{});
         QCOMPARE(data->selectedFiles, (QStringList{"inu.gif", "neko.gif"}));
