@@ -68,14 +68,20 @@ constexpr DesignBox countValue{1920, 360, 495, 255};
 
 // The character selection screen, "キャラ選択画面".
 namespace SelectionLayout {
+// The row of buttons for the adult's own pictures under the list made the window 480 twips
+// (32 pixels at 96 DPI) taller than it was designed, and its outline with it; every other control
+// keeps its place and size.
+constexpr int kAddedRowHeight = 480;
 constexpr int kWidth = 5325;
-constexpr int kHeight = 5910;
-constexpr DesignBox outline{120, 120, 5055, 5655};
+constexpr int kHeight = 5910 + kAddedRowHeight;
+constexpr DesignBox outline{120, 120, 5055, 5655 + kAddedRowHeight};
 constexpr DesignBox title{360, 600, 2055, 375};
 constexpr DesignBox credit{480, 5160, 1815, 255};
 constexpr DesignBox pictureList{2640, 480, 2295, 4920};
-constexpr DesignBox selectAllButton{840, 1440, 1095, 375};   // "全選択"
-constexpr DesignBox selectNoneButton{840, 2280, 1095, 375};  // "全解除"
-constexpr DesignBox cancelButton{840, 3120, 1095, 375};      // "キャンセル"
-constexpr DesignBox decideButton{840, 3960, 1095, 495};      // "決定"
+constexpr DesignBox selectAllButton{840, 1440, 1095, 375};      // "全選択"
+constexpr DesignBox selectNoneButton{840, 2280, 1095, 375};     // "全解除"
+constexpr DesignBox cancelButton{840, 3120, 1095, 375};         // "キャンセル"
+constexpr DesignBox decideButton{840, 3960, 1095, 495};         // "決定"
+constexpr DesignBox addPicturesButton{2640, 5520, 1335, 375};   // "画像を追加…"
+constexpr DesignBox removePictureButton{4080, 5520, 855, 375};  // "削除…"
 }  // namespace SelectionLayout

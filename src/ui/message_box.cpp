@@ -1,10 +1,16 @@
 #include "ui/message_box.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 WarningHandler& handlerForTests() {
     static WarningHandler handler;
+    return handler;
+}
+
+QuestionHandler& questionHandlerForTests() {
+    static QuestionHandler handler;
     return handler;
 }
 }  // namespace
@@ -20,4 +26,20 @@ void showWarning(QWidget* parent, const QString& text, const QString& title) {
 
 void setWarningHandlerForTests(WarningHandler handler) {
     handlerForTests() = std::move(handler);
+}
+
+bool askYesNo(QWidget* parent, const QString& text, const QString& title) {
+    if (questionHandlerForTests())
+        return questionHandlerForTests()(text, title);
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void setQuestionHandlerForTests(QuestionHandler handler) {
+    questionHandlerForTests() = std::move(handler);
 }

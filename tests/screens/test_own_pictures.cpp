@@ -1,0 +1,261 @@
+// The adult's own pictures on the selection screen, through its real controls: "画像を追加…"
+// (the file dialog answered through the screen's seam) and files dropped on the list copy them
+// into the data folder; "削除…" moves one to the trash; a read-only folder changes nothing.
+
+#include <QBuffer>
+#include <QDir>
+#include <QDropEvent>
+#include <QImage>
+#include <QImageReader>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+
+#include "screens/screens_test_support.h"
+#include "screens/selection_screen.h"
+#include "state/selection_file.h"
+
+#if defined(Q_OS_LINUX)
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
+namespace {
+const QByteArray kOnePixelGif = QByteArray::fromHex(
+    "47494638396101000100800000ffffff00000021f90401000000002c00000000010001000002024401003b");
+
+// A folder no file can be written into while one lives: its permissions say read-only, and an
+// administrator, who writes through them, gives up that right for this thread meanwhile.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& path) : m_path(path) {
+#if defined(Q_OS_LINUX)
+        ::chmod(qPrintable(path), 0555);
+        if (::geteuid() == 0) {
+            m_dropped = capabilities(false);
+            // Where even that is not allowed, every write fails as on a full disk instead.
+            if (!m_dropped)
+                m_failingWrites.emplace();
+        }
+#endif
+    }
+    ~ReadOnlyFolder() {
+#if defined(Q_OS_LINUX)
+        if (m_dropped)
+            capabilities(true);
+        ::chmod(qPrintable(m_path), 0755);
+#endif
+    }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+private:
+#if defined(Q_OS_LINUX)
+    // Raises or lowers the right to write through permissions in this thread's effective set.
+    static bool capabilities(bool overridePermissions) {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[2]{};
+        if (::syscall(SYS_capget, &header, data) != 0)
+            return false;
+        const unsigned bit = 1u << CAP_DAC_OVERRIDE;
+        data[0].effective =
+            overridePermissions ? data[0].effective | bit : data[0].effective & ~bit;
+        return ::syscall(SYS_capset, &header, data) == 0;
+    }
+    bool m_dropped = false;
+    std::optional<FailingWrites> m_failingWrites;
+#endif
+    QString m_path;
+};
+
+struct Rig {
+    QTemporaryDir dir;
+    QTemporaryDir chosenDir;  // where the adult's files come from
+    SharedState state;
+    QStringList chosen;
+    std::unique_ptr<SelectionScreen> screen;
+    WarningRecorder warnings;
+
+    // Pictures "p0.gif" to "p2.gif", "p0.gif" and "p1.gif" selected.
+    Rig() {
+        state.dataFolder = dir.path() + QLatin1Char('/');
+        state.characterFiles = {"p0.gif", "p1.gif", "p2.gif"};
+        state.selectedFiles = {"p0.gif", "p1.gif"};
+        for (const QString& name : state.characterFiles)
+            writeFile(state.pathOf(name), kOnePixelGif);
+        writeFile(selectionPath(),
+                  selectionFileContents(state.characterFiles, state.selectedFiles));
+        screen = std::make_unique<SelectionScreen>(state, [] {});
+        screen->setPictureChooser([this](QWidget*) { return chosen; });
+        screen->open();
+    }
+    QString selectionPath() const { return state.dataFolder + kSelectionFileName; }
+    QString choose(const QString& name, const QByteArray& bytes) {
+        writeFile(chosenDir.filePath(name), bytes);
+        return chosenDir.filePath(name);
+    }
+    QListWidget* list() const {
+        return screen->findChild<QListWidget*>(QStringLiteral("pictureList"));
+    }
+    void click(const char* button) const { clickButton(screen.get(), button); }
+    QStringList entries() const {
+        QStringList names;
+        for (int i = 0; i < list()->count(); ++i)
+            names.append(list()->item(i)->text());
+        return names;
+    }
+    QStringList marked() const {
+        QStringList names;
+        for (int i = 0; i < list()->count(); ++i) {
+            if (list()->item(i)->isSelected())
+                names.append(list()->item(i)->text());
+        }
+        return names;
+    }
+    QStringList folder() const {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    // The selection "Fname.txt" holds, or a note that it does not fit the folder.
+    QStringList stored() const {
+        return parseSelectionFile(fileBytes(selectionPath()), state.characterFiles)
+            .value_or(QStringList{"<does not fit the folder>"});
+    }
+};
+
+}  // namespace
+
+class OwnPicturesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        // The desktop's trash of this test, not the user's.
+        QVERIFY(m_home.isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path()));
+    }
+
+    // The new row lies under the list, inside the window's outline, over no other control.
+    void theButtonsTakeANewRowOfTheirOwn() {
+        Rig rig;
+        const QRect outline = ScreenParts::toPixels(SelectionLayout::outline);
+        for (const char* name : {"addPicturesButton", "removePictureButton"}) {
+            auto* button = rig.screen->findChild<QPushButton*>(QString::fromLatin1(name));
+            QVERIFY(button != nullptr);
+            QVERIFY(outline.contains(button->geometry()));
+            QVERIFY(button->y() > rig.list()->geometry().bottom());
+            for (QWidget* other : rig.screen->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (other != button && other->geometry() != outline)
+                    QVERIFY2(!other->geometry().intersects(button->geometry()), name);
+            }
+        }
+    }
+
+    // A 6000 x 4000 photo arrives at 1024 pixels, a name outside Shift-JIS renamed, a name
+    // taken numbered, all marked beside the marks already there; a text file calling itself a
+    // PNG is refused with a message. "Fname.txt" fits the folder at once, and "決定" keeps
+    // the new marks.
+    void addsChosenPicturesMarked() {
+        Rig rig;
+        rig.chosen = {
+            rig.choose("big photo.jpg", filledPicture(6000, 4000, Qt::darkGreen, "JPEG")),
+            rig.choose("memo.png", "shopping: milk, eggs"),
+            rig.choose(QString::fromUtf8("café.png"), filledPicture(30, 20, Qt::darkGreen, "PNG")),
+            rig.choose("p1.gif", kOnePixelGif)};
+        rig.click("addPicturesButton");
+
+        QCOMPARE(rig.warnings.messages.size(), 1);
+        QVERIFY(rig.warnings.messages[0].first.contains("memo.png"));
+        QCOMPARE(rig.warnings.messages[0].second, QStringLiteral("画像の追加"));
+        const QStringList added = {"big photo.jpg", "caf_.png", "p1 (2).gif"};
+        QCOMPARE(rig.entries(), QStringList({"big photo.jpg", "caf_.png", "p0.gif", "p1 (2).gif",
+                                             "p1.gif", "p2.gif"}));
+        QCOMPARE(rig.state.characterFiles, rig.entries());
+        QCOMPARE(rig.marked(),
+                 QStringList({"big photo.jpg", "caf_.png", "p0.gif", "p1 (2).gif", "p1.gif"}));
+        const QSize scaled = QImageReader(rig.state.pathOf("big photo.jpg")).size();
+        QCOMPARE(scaled.width(), 1024);
+        QVERIFY(qAbs(scaled.height() - 683) <= 1);
+        QCOMPARE(fileBytes(rig.state.pathOf("caf_.png")), fileBytes(rig.chosen[2]));  // unchanged
+        QVERIFY(!rig.folder().contains("memo.png"));
+        QCOMPARE(rig.stored(), QStringList({"p0.gif", "p1.gif"}));
+
+        rig.click("decideButton");
+        QCOMPARE(rig.stored(), rig.marked());
+    }
+
+    // Files dropped on the list are added as the button adds them.
+    void droppedFilesAreAdded() {
+        Rig rig;
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(
+            rig.choose("drawing.webp", filledPicture(64, 48, Qt::darkGreen, "WEBP")))});
+        QWidget* target = rig.list()->viewport();
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &drop);
+        QTRY_VERIFY(rig.marked().contains("drawing.webp"));
+        QVERIFY(QFileInfo(rig.state.pathOf("drawing.webp")).isFile());
+    }
+
+    // A folder that cannot be written: a message, and the folder, the list and "Fname.txt" as
+    // they were.
+    void readOnlyFolderChangesNothing() {
+        Rig rig;
+        rig.chosen = {rig.choose("ok.png", filledPicture(30, 20, Qt::darkGreen, "PNG"))};
+        const QStringList before = rig.folder();
+        const QByteArray selection = fileBytes(rig.selectionPath());
+        {
+            ReadOnlyFolder readOnly(rig.dir.path());
+            rig.click("addPicturesButton");
+        }
+        QCOMPARE(rig.warnings.messages.size(), 1);
+        QVERIFY(rig.warnings.messages[0].first.contains("ok.png"));
+        QCOMPARE(rig.folder(), before);
+        QCOMPARE(fileBytes(rig.selectionPath()), selection);
+        QCOMPARE(rig.entries(), QStringList({"p0.gif", "p1.gif", "p2.gif"}));
+    }
+
+    // "削除…" asks first; "いいえ" keeps the picture, "はい" moves it to the trash, and
+    // "Fname.txt" no longer names it.
+    void removingMovesToTheTrash() {
+        Rig rig;
+        QStringList questions;
+        bool answer = false;
+        setQuestionHandlerForTests([&](const QString& text, const QString&) {
+            questions.append(text);
+            return answer;
+        });
+        rig.list()->setFocus();
+        QTest::keyClick(rig.list(), Qt::Key_Home);  // the focus on "p0.gif", no mark changed
+        rig.click("removePictureButton");
+        QCOMPARE(questions, QStringList{QStringLiteral("「p0.gif」をごみ箱に移しますか？")});
+        QVERIFY(rig.folder().contains("p0.gif"));
+
+        answer = true;
+        rig.click("removePictureButton");
+        setQuestionHandlerForTests({});
+        QVERIFY(!rig.folder().contains("p0.gif"));
+        QCOMPARE(fileBytes(m_home.filePath("Trash/files/p0.gif")), kOnePixelGif);
+        QCOMPARE(rig.entries(), QStringList({"p1.gif", "p2.gif"}));
+        QCOMPARE(rig.marked(), QStringList{"p1.gif"});
+        QCOMPARE(fileBytes(rig.selectionPath()),
+                 QByteArray("\"p1.gif\",#TRUE#\r\n\"p2.gif\",#FALSE#\r\n"));
+        QVERIFY(rig.warnings.messages.isEmpty());
+    }
+
+private:
+    QTemporaryDir m_home;
+};
+
+QTEST_MAIN(OwnPicturesTest)
+#include "test_own_pictures.moc"
