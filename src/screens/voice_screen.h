@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QTemporaryDir>
+
+#include <functional>
+
+#include "game/ports.h"
+#include "screens/screen_parts.h"
+#include "voice/voice_recorder.h"
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QtSoundPlayer;
+
+// The voice screen (V on the game screen): the game's fourteen spoken sounds with their words,
+// each of which the family may speak in its own voice. For the word chosen in the list the adult
+// can listen to what the game plays now, record from the microphone (the recording ends by
+// itself), listen to the recording, keep it or record again, and go back to the built-in voice.
+// A kept recording is saved in the family's voice folder (state/family_voice.h), where the game
+// finds it before any other sound file.
+class VoiceScreen : public ScreenParts::AdultScreen {
+public:
+    // `longestRecordingMs`: how long a recording may last at most.
+    VoiceScreen(QtSoundPlayer& sound, std::function<void()> returnToGame,
+                int longestRecordingMs = VoiceRecorder::kLongestMs, QWidget* parent = nullptr);
+
+    // Marks the words that have a recording; no recording is waiting to be kept.
+    void load() override;
+
+private:
+    void buildControls();
+    Sound chosenSound() const;
+    QString chosenWord() const;
+    void showChosen();
+    void listenNow();
+    void record();
+    void listenToTake();
+    void keepTake();
+    void backToBuiltIn();
+    void dropTake();
+    void enableButtons();
+    void cancel() override;
+
+    QtSoundPlayer& m_sound;
+    VoiceRecorder m_recorder;
+    QListWidget* m_wordList = nullptr;
+    QLabel* m_message = nullptr;
+    QPushButton* m_listenNowButton = nullptr;
+    QPushButton* m_recordButton = nullptr;
+    QPushButton* m_listenTakeButton = nullptr;
+    QPushButton* m_keepButton = nullptr;
+    QPushButton* m_builtInButton = nullptr;
+    QPushButton* m_backButton = nullptr;
+    // The recording made last, waiting to be kept, and the file it is played from meanwhile.
+    QByteArray m_take;
+    QTemporaryDir m_takeFolder;
+    QString m_takeFile;
+    int m_takesMade = 0;
+};

@@ -1,0 +1,29 @@
+#include "state/family_voice.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+QString familyVoiceFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/kazoemashou/voice/");
+}
+
+QString familyRecording(const QString& name) {
+    const QString path = familyVoiceFolder() + name;
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+bool saveFamilyRecording(const QString& name, const QByteArray& wave) {
+    if (!QDir().mkpath(familyVoiceFolder()))
+        return false;
+    QSaveFile file(familyVoiceFolder() + name);
+    return file.open(QIODevice::WriteOnly) && file.write(wave) == wave.size() && file.commit();
+}
+
+bool removeFamilyRecording(const QString& name) {
+    const QString path = familyVoiceFolder() + name;
+    return !QFileInfo::exists(path) || QFile::remove(path);
+}
