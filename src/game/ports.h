@@ -126,6 +126,9 @@ class RoundListener {
 public:
     virtual ~RoundListener() = default;
     virtual void roundBegan(int characterCount) { (void)characterCount; }
+    // A character came on to be caught: the first as the round begins, each next one after the
+    // one before went into the tray.
+    virtual void characterShown(int index) { (void)index; }
     // The character on show was caught; it goes into the tray.
     virtual void characterCaught(int index) { (void)index; }
     // A touch while counting: counted (the number `number` was said); out of order (ahead of the

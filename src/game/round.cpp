@@ -62,6 +62,8 @@ void GameScreen::newRound() {
 
     setInterval(Step::Hop, std::max<int>(settings.blinkTime, 1) * 100);
     placeCharacter();
+    if (m_listener)
+        m_listener->characterShown(0);
     schedule(Step::Hop);
 }
 
@@ -141,6 +143,8 @@ void GameScreen::hop() {
 
 void GameScreen::nextCharacter() {
     placeCharacter();
+    if (m_listener)
+        m_listener->characterShown(m_round.current);
     schedule(Step::Hop);
 }
 

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+
+// The record's file on disk, below SQLite: what its header says, the connections to it, and moving
+// a damaged one aside.
+namespace RecordFile {
+
+// The record's file in the user's own data folder: "kazoemashou/record.sqlite" in
+// $XDG_DATA_HOME (by default ~/.local/share), or the platform's like of it.
+QString defaultPath();
+
+// What the file's first bytes say, read without SQLite, so that a file of a newer game is never
+// opened for writing.
+struct Header {
+    enum Kind {
+        Missing,      // no file
+        Empty,        // an empty file: version 0
+        Database,     // an SQLite database of version `version`
+        NotDatabase,  // something else, or a database cut short
+        Unreadable,   // it cannot be read (permissions, a folder in its place)
+    } kind = Missing;
+    int version = 0;
+    QString error;
+};
+Header readHeader(const QString& path);
+
+// A new connection named `name` to `path`, set up as every connection of the record is: foreign
+// keys enforced, a wait when the other connection writes, and each commit on the disk before it
+// returns (with WAL: a power cut loses at most the round that was being played). Creates the
+// file when `create`. A connection that fails is closed and `error` says why.
+QSqlDatabase connect(const QString& name, const QString& path, bool create, QSqlError* error);
+// Runs one statement; false and `error` when it fails.
+bool run(QSqlDatabase& db, const QString& statement, QSqlError* error);
+// Closes and forgets the connection (every query on it must be gone).
+void disconnect(const QString& name);
+
+// Whether an error means the file's content is broken (as opposed to unwritable or busy).
+bool isDamage(const QSqlError& error);
+
+// Moves the damaged file (and its write-ahead log) aside to "<path>.damaged-<date-time>", and
+// returns the new path; empty when it could not be moved (`error` says why).
+QString moveAside(const QString& path, const QString& stamp, QString* error);
+
+}  // namespace RecordFile

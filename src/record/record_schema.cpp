@@ -1,0 +1,220 @@
+// The record's schema, one migration per version. A migration is never changed once released: a
+// change of the tables or of a mistake's definition is a new migration appended to kMigrations
+// (a view is dropped and created anew there), and the test from every earlier version covers it.
+//
+// Version 1
+//   child(id, name, mark, added_at)
+//       name: in kana; mark: the file name of a character picture in the data folder.
+//   round(id, child_id, began_at, ended_at, cut_short, characters, count_way, click_to_count,
+//         mixed_characters, ask_how_many_people, hide_pointer, blink_time, min_count, max_count)
+//       Times are milliseconds since 1970-01-01 UTC; the last eight columns are the settings in
+//       force. A round is written whole, in one transaction, when it ends or is cut short.
+//   catch(round_id, place, at_ms, took_ms)
+//       Each character caught: its place in the tray (0 at the left), when (ms since the round
+//       began) and how long it was on show before the child caught it.
+//   touch(round_id, seq, at_ms, pass, place, kind, number)
+//       Each touch while counting, as the game took it: kind 'counted' (number: the number
+//       said), 'out_of_order' (ahead of the next), 'repeat' (one already counted) or 'ignored'
+//       (the counting way took no touch then). pass: the try the counting leads to (1 before the
+//       first answer, 2 after one wrong answer...). seq orders touches and answers together.
+//   answer(round_id, seq, at_ms, attempt, card, right)
+//       Each card chosen: its number, right or wrong, and which try of the round it was.
+//
+//   The kinds of mistake, derived per round (view round_mistakes; per answer: answer_kind):
+//   - counted_twice: touches that number a character already numbered in the same count. In
+//     counting way 0 (any order) a counted touch on a place counted before in the same pass; in
+//     the other ways the game refuses such a touch and tells it as a repeat. When a touch is the
+//     pointer moving (not a click), a repeat on the character counted just before is the pointer
+//     still resting there, not a second count, and is left out.
+//   - skipped: characters left without a number when a count reached the number of characters.
+//     Only counting way 0 lets a count reach it so (every character numbered twice leaves one
+//     out); in the other ways a count reaches it only by numbering each character in turn.
+//   - one_to_one: counted_twice + skipped.
+//   - order_mistakes: touches ahead of the next character in turn (ways 1 to 4, from the left).
+//   - counted_right_answered_wrong: wrong answers after a count that numbered every character
+//     exactly once and ended at the number of characters: the child heard "N" last and chose
+//     another card.
+//   - off_by_one: wrong answers one more or one less than the number of characters. (An answer
+//     can be both this and the one before.)
+//   - answered_without_counting: wrong answers given with no count before them in their pass;
+//     only counting way 4 asks before counting (its first two tries).
+//   Besides: answers (cards chosen) and solved_at (the try that was right; NULL when none was).
+
+#include "record/record_schema.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
+
+namespace RecordSchema {
+
+namespace {
+
+// Migration i brings a file from version i to i + 1.
+const QList<QStringList>& migrations() {
+    static const QList<QStringList> all{
+        // 0 -> 1: the children, their rounds, touches and answers, and the kinds of mistake.
+        {
+            QStringLiteral("CREATE TABLE child ("
+                           " id INTEGER PRIMARY KEY,"
+                           " name TEXT NOT NULL,"
+                           " mark TEXT NOT NULL,"
+                           " added_at INTEGER NOT NULL)"),
+            QStringLiteral("CREATE TABLE round ("
+                           " id INTEGER PRIMARY KEY,"
+                           " child_id INTEGER NOT NULL REFERENCES child(id) ON DELETE CASCADE,"
+                           " began_at INTEGER NOT NULL,"
+                           " ended_at INTEGER NOT NULL,"
+                           " cut_short INTEGER NOT NULL,"
+                           " characters INTEGER NOT NULL,"
+                           " count_way INTEGER NOT NULL,"
+                           " click_to_count INTEGER NOT NULL,"
+                           " mixed_characters INTEGER NOT NULL,"
+                           " ask_how_many_people INTEGER NOT NULL,"
+                           " hide_pointer INTEGER NOT NULL,"
+                           " blink_time INTEGER NOT NULL,"
+                           " min_count INTEGER NOT NULL,"
+                           " max_count INTEGER NOT NULL)"),
+            QStringLiteral("CREATE INDEX round_of_child ON round(child_id, began_at)"),
+            QStringLiteral("CREATE TABLE catch ("
+                           " round_id INTEGER NOT NULL REFERENCES round(id) ON DELETE CASCADE,"
+                           " place INTEGER NOT NULL,"
+                           " at_ms INTEGER NOT NULL,"
+                           " took_ms INTEGER NOT NULL,"
+                           " PRIMARY KEY (round_id, place)) WITHOUT ROWID"),
+            QStringLiteral("CREATE TABLE touch ("
+                           " round_id INTEGER NOT NULL REFERENCES round(id) ON DELETE CASCADE,"
+                           " seq INTEGER NOT NULL,"
+                           " at_ms INTEGER NOT NULL,"
+                           " pass INTEGER NOT NULL,"
+                           " place INTEGER NOT NULL,"
+                           " kind TEXT NOT NULL"
+                           "  CHECK (kind IN ('counted', 'out_of_order', 'repeat', 'ignored')),"
+                           " number INTEGER,"
+                           " PRIMARY KEY (round_id, seq)) WITHOUT ROWID"),
+            QStringLiteral("CREATE TABLE answer ("
+                           " round_id INTEGER NOT NULL REFERENCES round(id) ON DELETE CASCADE,"
+                           " seq INTEGER NOT NULL,"
+                           " at_ms INTEGER NOT NULL,"
+                           " attempt INTEGER NOT NULL,"
+                           " card INTEGER NOT NULL,"
+                           " right INTEGER NOT NULL,"
+                           " PRIMARY KEY (round_id, seq)) WITHOUT ROWID"),
+            // Each answer with what came before it in its pass.
+            QStringLiteral("CREATE VIEW answer_kind AS"
+                           " SELECT a.round_id, a.seq, a.attempt, a.card, a.right, r.characters,"
+                           "  r.count_way,"
+                           "  EXISTS (SELECT 1 FROM touch t WHERE t.round_id = a.round_id"
+                           "   AND t.pass = a.attempt AND t.kind = 'counted') AS counted,"
+                           "  (EXISTS (SELECT 1 FROM touch t WHERE t.round_id = a.round_id"
+                           "    AND t.pass = a.attempt AND t.kind = 'counted'"
+                           "    AND t.number = r.characters)"
+                           "   AND (r.count_way <> 0"
+                           "    OR (SELECT count(DISTINCT t.place) FROM touch t"
+                           "     WHERE t.round_id = a.round_id AND t.pass = a.attempt"
+                           "     AND t.kind = 'counted') = r.characters)) AS count_right,"
+                           "  (NOT a.right AND abs(a.card - r.characters) = 1) AS off_by_one"
+                           " FROM answer a JOIN round r ON r.id = a.round_id"),
+            // Each touch, marked when it numbers a character a second time in the same count.
+            QStringLiteral(
+                "CREATE VIEW touch_kind AS"
+                " SELECT t.round_id, t.seq, t.pass, t.place, t.kind, t.number, r.count_way,"
+                "  r.characters,"
+                "  ((t.kind = 'repeat' AND (r.click_to_count OR t.place IS NOT"
+                "    (SELECT u.place FROM touch u WHERE u.round_id = t.round_id"
+                "     AND u.seq < t.seq AND u.kind = 'counted' ORDER BY u.seq DESC LIMIT 1)))"
+                "   OR (r.count_way = 0 AND t.kind = 'counted'"
+                "   AND EXISTS (SELECT 1 FROM touch u WHERE u.round_id = t.round_id"
+                "    AND u.pass = t.pass AND u.kind = 'counted' AND u.place = t.place"
+                "    AND u.seq < t.seq))) AS counted_twice,"
+                "  EXISTS (SELECT 1 FROM touch v WHERE v.round_id = t.round_id"
+                "   AND v.pass = t.pass AND v.kind = 'counted'"
+                "   AND v.number = r.characters) AS count_complete"
+                " FROM touch t JOIN round r ON r.id = t.round_id"),
+            QStringLiteral(
+                "CREATE VIEW round_mistakes AS"
+                " SELECT m.*, m.counted_twice + m.skipped AS one_to_one FROM ("
+                " SELECT r.id AS round_id, r.child_id, r.began_at, r.characters, r.count_way,"
+                "  r.cut_short,"
+                "  (SELECT count(*) FROM answer a WHERE a.round_id = r.id) AS answers,"
+                "  (SELECT min(a.attempt) FROM answer a WHERE a.round_id = r.id AND a.right)"
+                "   AS solved_at,"
+                "  (SELECT count(*) FROM touch_kind k WHERE k.round_id = r.id"
+                "   AND k.counted_twice) AS counted_twice,"
+                "  (SELECT count(*) FROM touch_kind k WHERE k.round_id = r.id"
+                "   AND k.count_way = 0 AND k.counted_twice AND k.count_complete) AS skipped,"
+                "  (SELECT count(*) FROM touch t WHERE t.round_id = r.id"
+                "   AND t.kind = 'out_of_order') AS order_mistakes,"
+                "  (SELECT count(*) FROM answer_kind k WHERE k.round_id = r.id"
+                "   AND NOT k.right AND k.count_right) AS counted_right_answered_wrong,"
+                "  (SELECT count(*) FROM answer_kind k WHERE k.round_id = r.id"
+                "   AND k.off_by_one) AS off_by_one,"
+                "  (SELECT count(*) FROM answer_kind k WHERE k.round_id = r.id"
+                "   AND NOT k.right AND NOT k.counted) AS answered_without_counting"
+                " FROM round r) m"),
+        },
+    };
+    return all;
+}
+
+bool exec(QSqlDatabase& db, const QString& statement, QString* error) {
+    QSqlQuery query(db);
+    if (query.exec(statement))
+        return true;
+    if (error != nullptr)
+        *error = query.lastError().text();
+    return false;
+}
+
+}  // namespace
+
+int latestVersion() {
+    return int(migrations().size());
+}
+
+int versionOf(QSqlDatabase& db, QString* error) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
+        if (error != nullptr)
+            *error = query.lastError().text();
+        return -1;
+    }
+    return query.value(0).toInt();
+}
+
+Outcome migrateTo(QSqlDatabase& db, int version, QString* error) {
+    const int from = versionOf(db, error);
+    if (from < 0)
+        return Outcome::Failed;
+    if (from > latestVersion())
+        return Outcome::Newer;
+    for (int v = from; v < version; ++v) {
+        if (!db.transaction()) {
+            if (error != nullptr)
+                *error = db.lastError().text();
+            return Outcome::Failed;
+        }
+        bool done = true;
+        for (const QString& statement : migrations()[v]) {
+            done = exec(db, statement, error);
+            if (!done)
+                break;
+        }
+        done = done && exec(db, QStringLiteral("PRAGMA user_version = %1").arg(v + 1), error);
+        if (!done || !db.commit()) {
+            if (done && error != nullptr)
+                *error = db.lastError().text();
+            db.rollback();
+            return Outcome::Failed;
+        }
+    }
+    return Outcome::Migrated;
+}
+
+Outcome migrate(QSqlDatabase& db, QString* error) {
+    return migrateTo(db, latestVersion(), error);
+}
+
+}  // namespace RecordSchema

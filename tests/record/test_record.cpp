@@ -1,0 +1,536 @@
+// Each child's record: rounds played by a scripted child on the simulated clock, written to a real
+// file, and the kinds of mistake derived from the rows; the file's versions, and files that are
+// damaged, newer, or cannot be written.
+
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+#include "faults/fault_rig.h"
+#include "record/record.h"
+#include "record/record_file.h"
+#include "record/record_schema.h"
+#include "support/files.h"
+#include "support/game_rig.h"
+
+namespace {
+// 2024-05-01 09:00:00 UTC: the simulated clock's zero.
+constexpr qint64 kEpoch = 1714554000000;
+
+class SimRecordClock : public RecordClock {
+public:
+    explicit SimRecordClock(const SimClock& clock) : m_clock(clock) {}
+    qint64 nowMs() const override { return kEpoch + m_clock.now; }
+
+private:
+    const SimClock& m_clock;
+};
+
+class FixedRecordClock : public RecordClock {
+public:
+    qint64 nowMs() const override { return kEpoch; }
+};
+
+GameSettings settingsFor(qint16 countWay, bool clickToCount = false) {
+    GameSettings s;
+    s.countWay = countWay;
+    s.clickToCount = clickToCount;
+    s.minCount = 1;
+    s.maxCount = 5;
+    return s;
+}
+
+// A game screen whose rounds go into a record at `path`, played for child "けん".
+struct RecordRig {
+    RecordRig(const QString& path, const GameSettings& settings)
+        : rig(settings), clock(rig.clock), record(path, clock, rig.shared.settings) {
+        messages = record.open();
+        rig.game.setListener(&record.listener());
+    }
+    qint64 addAndChoose(const QString& name = QStringLiteral("けん")) {
+        qint64 id = 0;
+        const QString problem = record.addChild(name, QStringLiteral("p0.gif"), &id);
+        if (!problem.isEmpty())
+            qWarning() << problem;
+        record.choosePlayer(id);
+        return id;
+    }
+    GameRig rig;
+    SimRecordClock clock;
+    Record record;
+    QStringList messages;
+    Child child{rig};
+};
+
+// One connection of the test's own, for reading the rows.
+class Reader {
+public:
+    explicit Reader(const QString& path) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kName);
+        db.setDatabaseName(path);
+        db.open();
+    }
+    ~Reader() {
+        QSqlDatabase::database(kName, false).close();
+        QSqlDatabase::removeDatabase(kName);
+    }
+    // Every row of `sql`, the columns joined by spaces.
+    QStringList rows(const QString& sql) const {
+        QStringList all;
+        QSqlQuery query(QSqlDatabase::database(kName));
+        if (!query.exec(sql))
+            return {query.lastError().text()};
+        while (query.next()) {
+            QStringList columns;
+            for (int i = 0; i < query.record().count(); ++i)
+                columns << (query.isNull(i) ? QStringLiteral("-") : query.value(i).toString());
+            all << columns.join(QLatin1Char(' '));
+        }
+        return all;
+    }
+    QString one(const QString& sql) const { return rows(sql).value(0); }
+
+private:
+    static inline const QString kName = QStringLiteral("test reader");
+};
+
+QString describe(const RoundMistakes& m) {
+    return QStringLiteral(
+               "twice %1 skipped %2 one-to-one %3 order %4 right-then-wrong %5 "
+               "off-by-one %6 uncounted %7 solved at %8")
+        .arg(m.countedTwice)
+        .arg(m.skipped)
+        .arg(m.oneToOne)
+        .arg(m.orderMistakes)
+        .arg(m.countedRightAnsweredWrong)
+        .arg(m.offByOne)
+        .arg(m.answeredWithoutCounting)
+        .arg(m.solvedAt);
+}
+
+// Plays "c 0 1 1" (count these places), "a 3" (answer card 3).
+bool play(Child& child, const QStringList& script) {
+    for (const QString& step : script) {
+        const QStringList words = step.split(QLatin1Char(' '));
+        if (words[0] == QLatin1String("a")) {
+            if (!child.answer(words[1].toInt()))
+                return false;
+            continue;
+        }
+        QList<int> places;
+        for (const QString& w : words.mid(1))
+            places << w.toInt();
+        if (!child.count(places))
+            return false;
+    }
+    return child.waitUntilQuiet();
+}
+
+#ifdef Q_OS_UNIX
+// Makes `folder` read-only for the length of a test: by a read-only tmpfs for root (who writes
+// through any permission), by its permissions for anyone else.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& folder)
+        : m_folder(folder),
+          m_mount(geteuid() == 0 ? new Faults::TmpfsMount(folder, 4 << 20) : nullptr) {}
+    bool usable() const { return !m_mount || m_mount->mounted(); }
+    QString why() const { return m_mount ? m_mount->error() : QString(); }
+    // Fills the folder's disk (only a tmpfs of the test's own can be filled); false otherwise.
+    bool fill(const QString& name) { return m_mount && m_mount->fill(name); }
+    bool makeReadOnly() {
+        return m_mount ? m_mount->makeReadOnly()
+                       : QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::ExeOwner);
+    }
+    ~ReadOnlyFolder() {
+        if (!m_mount)
+            QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+private:
+    QString m_folder;
+    std::unique_ptr<Faults::TmpfsMount> m_mount;
+};
+#endif
+}  // namespace
+
+class RecordTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    void mistakesOfPlayedRounds_data();
+    void mistakesOfPlayedRounds();
+    void rowsOfARoundAndOneCutShort();
+    void childrenAndWhoPlays();
+    void migratesFromEveryEarlierVersion();
+    void damagedFileIsMovedAside_data();
+    void damagedFileIsMovedAside();
+    void newerFileIsLeftUntouched();
+    void readOnlyFolder();
+
+private:
+    QString path() const { return m_dir->filePath(QStringLiteral("record.sqlite")); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void RecordTest::mistakesOfPlayedRounds_data() {
+    QTest::addColumn<qint16>("way");
+    QTest::addColumn<bool>("click");
+    QTest::addColumn<int>("characters");
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QString>("touches");  // place:kind(number) of every touch, in order
+    QTest::addColumn<QString>("mistakes");
+
+    QTest::newRow("counted and answered right")
+        << CountWay::FromLeft << false << 3 << QStringList{"c 0 1 2", "a 3"}
+        << "0:counted1 1:counted2 2:counted3"
+        << "twice 0 skipped 0 one-to-one 0 order 0 right-then-wrong 0 off-by-one 0 uncounted 0 "
+           "solved at 1";
+    // Any order: the second character numbered twice leaves the third without a number; the
+    // count of 3 is wrong, so the answer 2 is not "counted right, answered wrong".
+    QTest::newRow("any order, one counted twice and one skipped")
+        << CountWay::AnyOrder << true << 3 << QStringList{"c 0 1 1", "a 2", "c 0 1 2", "a 3"}
+        << "0:counted1 1:counted2 1:counted3 0:counted1 1:counted2 2:counted3"
+        << "twice 1 skipped 1 one-to-one 2 order 0 right-then-wrong 0 off-by-one 1 uncounted 0 "
+           "solved at 2";
+    // From the left: going back to the first is a repeat; resting on the one just counted is not.
+    QTest::newRow("from the left, back to one counted before")
+        << CountWay::FromLeft << false << 3 << QStringList{"c 0 0 1 0 2", "a 3"}
+        << "0:counted1 0:repeat 1:counted2 0:repeat 2:counted3"
+        << "twice 1 skipped 0 one-to-one 1 order 0 right-then-wrong 0 off-by-one 0 uncounted 0 "
+           "solved at 1";
+    QTest::newRow("corrected, ahead of the next")
+        << CountWay::FromLeftCorrected << false << 3 << QStringList{"c 0 2", "c 0 1 2", "a 3"}
+        << "0:counted1 2:out_of_order 0:counted1 1:counted2 2:counted3"
+        << "twice 0 skipped 0 one-to-one 0 order 1 right-then-wrong 0 off-by-one 0 uncounted 0 "
+           "solved at 1";
+    QTest::newRow("counted right, answered wrong twice")
+        << CountWay::FromLeftBlinking << true << 3
+        << QStringList{"c 0 1 2", "a 5", "c 0 1 2", "a 4", "c 0 1 2", "a 3"}
+        << "0:counted1 1:counted2 2:counted3 0:counted1 1:counted2 2:counted3 0:counted1 "
+           "1:counted2 2:counted3"
+        << "twice 0 skipped 0 one-to-one 0 order 0 right-then-wrong 2 off-by-one 1 uncounted 0 "
+           "solved at 3";
+    // Without counting: touches go unheard until two wrong answers; then the child counts.
+    QTest::newRow("no counting, two guesses")
+        << CountWay::NoCounting << true << 3 << QStringList{"a 2", "c 1", "a 5", "c 0 1 2", "a 3"}
+        << "1:ignored 0:counted1 1:counted2 2:counted3"
+        << "twice 0 skipped 0 one-to-one 0 order 0 right-then-wrong 0 off-by-one 1 uncounted 2 "
+           "solved at 3";
+}
+
+void RecordTest::mistakesOfPlayedRounds() {
+    QFETCH(qint16, way);
+    QFETCH(bool, click);
+    QFETCH(int, characters);
+    QFETCH(QStringList, script);
+    RecordRig r(path(), settingsFor(way, click));
+    const qint64 id = r.addAndChoose();
+    r.rig.activate(characters);
+    QVERIFY(r.child.catchAll());
+    QVERIFY(play(r.child, script));
+    QVERIFY(r.child.waitUntil(
+        [&] { return r.rig.game.round().current == 0 && r.rig.game.phase() == Phase::Catching; }));
+    r.record.flush();
+
+    Reader reader(path());
+    QTEST(reader
+              .rows("SELECT place || ':' || kind || coalesce(number, '') FROM touch"
+                    " ORDER BY seq")
+              .join(QLatin1Char(' ')),
+          "touches");
+    const QList<RoundMistakes> rounds = r.record.roundMistakes(id);
+    QCOMPARE(rounds.size(), 1);
+    QTEST(describe(rounds[0]), "mistakes");
+}
+
+// The rows of a round as they are written, in simulated time; a round cut short by H; a guest's
+// round, which is not written.
+void RecordTest::rowsOfARoundAndOneCutShort() {
+    GameSettings settings = settingsFor(CountWay::FromLeft, true);
+    settings.blinkTime = 20;
+    settings.minCount = settings.maxCount = 2;
+    RecordRig r(path(), settings);
+    QCOMPARE(r.messages, QStringList());
+    const qint64 id = r.addAndChoose();
+    r.rig.activate();
+    QVERIFY(r.child.catchAll());
+    QVERIFY(play(r.child, {"c 0 1", "a 1", "c 0 1", "a 2"}));
+    // The next round: one character caught, then the adult presses H.
+    QVERIFY(r.child.waitUntil([&] { return r.rig.game.phase() == Phase::Catching; }));
+    r.rig.timers.advance(700);
+    r.child.touch(0);
+    r.rig.timers.advance(300);
+    r.rig.game.keyPressed(GameKey::H);
+    // A guest plays the round after: nothing is written.
+    r.record.choosePlayer(std::nullopt);
+    r.rig.activate();
+    QVERIFY(r.child.catchAll());
+    r.rig.game.keyPressed(GameKey::Escape);
+    r.record.flush();
+
+    Reader reader(path());
+    const QStringList rounds = reader.rows(
+        "SELECT child_id, began_at - 1714554000000, ended_at - began_at, cut_short, characters,"
+        " count_way, click_to_count, mixed_characters, ask_how_many_people, hide_pointer,"
+        " blink_time, min_count, max_count FROM round ORDER BY id");
+    QCOMPARE(rounds.size(), 2);
+    const QString child = QString::number(id);
+    QVERIFY2(rounds[0].startsWith(child + " 0 "), qPrintable(rounds[0]));
+    QVERIFY2(rounds[0].endsWith(" 0 2 1 1 0 0 0 20 2 2"), qPrintable(rounds[0]));
+    QVERIFY2(rounds[1].endsWith(" 1600 1 2 1 1 0 0 0 20 2 2"), qPrintable(rounds[1]));
+    // Each character is caught as soon as its hop sound (600 ms) is over; the next comes 1.7 s
+    // after a catch. The round cut short ends with H, 300 ms after its one catch.
+    QCOMPARE(reader.rows("SELECT round_id, place, at_ms, took_ms FROM catch ORDER BY 1, 2"),
+             QStringList({"1 0 600 600", "1 1 2900 600", "2 0 1300 1300"}));
+    QCOMPARE(reader.rows("SELECT attempt, card, right FROM answer ORDER BY seq"),
+             QStringList({"1 1 0", "2 2 1"}));
+    QCOMPARE(reader.rows("SELECT seq, pass, kind FROM touch ORDER BY seq"),
+             QStringList({"0 1 counted", "1 1 counted", "3 2 counted", "4 2 counted"}));
+    // Times within the round only go forward.
+    QCOMPARE(reader.one("SELECT count(*) FROM (SELECT at_ms, lag(at_ms) OVER (ORDER BY seq) AS"
+                        " before FROM (SELECT seq, at_ms FROM touch WHERE round_id = 1 UNION ALL"
+                        " SELECT seq, at_ms FROM answer WHERE round_id = 1)) WHERE at_ms < before"),
+             QStringLiteral("0"));
+}
+
+void RecordTest::childrenAndWhoPlays() {
+    RecordRig r(path(), settingsFor(CountWay::FromLeft));
+    // No file until the first child: the game plays as it always has.
+    QVERIFY(!QFileInfo::exists(path()));
+    QVERIFY(!r.record.mustAskWhoPlays());
+    QVERIFY(r.record.children().isEmpty());
+
+    for (const char* refused : {"", "ken", "けん1", "あいうえおかきくけこさしす", "漢字"})
+        QVERIFY2(!r.record.addChild(QString::fromUtf8(refused), "p0.gif").isEmpty(), refused);
+    QVERIFY(!QFileInfo::exists(path()));
+    qint64 ken = 0, yui = 0;
+    QCOMPARE(r.record.addChild(QStringLiteral(" けん "), QStringLiteral("p1.gif"), &ken),
+             QString());
+    // Half-width katakana is kept full-width.
+    QCOMPARE(r.record.addChild(QStringLiteral("ﾕｲ"), QStringLiteral("p2.gif"), &yui), QString());
+    QVERIFY(!r.record.addChild(QStringLiteral("ユイ"), QStringLiteral("p3.gif")).isEmpty());
+    QVERIFY(!r.record.addChild(QStringLiteral("さら"), QString()).isEmpty());  // no mark
+    QVERIFY(r.record.mustAskWhoPlays());
+    QCOMPARE(r.record.changeChild(yui, QStringLiteral("ゆい"), QStringLiteral("p4.gif")),
+             QString());
+    QVERIFY(!r.record.changeChild(yui, QStringLiteral("けん"), QStringLiteral("p4.gif")).isEmpty());
+    QStringList listed;
+    for (const ChildEntry& c : r.record.children())
+        listed << c.name + QLatin1Char(' ') + c.mark;
+    QCOMPARE(listed, QStringList({"けん p1.gif", "ゆい p4.gif"}));
+
+    // Removing the child who plays removes their rounds, and asks who plays again.
+    r.record.choosePlayer(yui);
+    QVERIFY(!r.record.mustAskWhoPlays());
+    r.rig.activate(1);
+    QVERIFY(r.child.catchAll());
+    r.rig.game.keyPressed(GameKey::H);
+    QCOMPARE(r.record.removeChild(yui), QString());
+    QCOMPARE(r.record.player(), std::nullopt);
+    QVERIFY(r.record.mustAskWhoPlays());
+    Reader reader(path());
+    QCOMPARE(reader.rows("SELECT count(*) FROM round UNION ALL SELECT count(*) FROM catch"),
+             QStringList({"0", "0"}));
+}
+
+// A file of every earlier version opens, is migrated, and ends with the same schema as a new one.
+void RecordTest::migratesFromEveryEarlierVersion() {
+    const auto schemaOf = [](const QString& file) {
+        Reader reader(file);
+        return reader.rows("SELECT type, name, sql FROM sqlite_master ORDER BY name") +
+               reader.rows("PRAGMA user_version");
+    };
+    const QString fresh = m_dir->filePath(QStringLiteral("fresh.sqlite"));
+    {
+        FixedRecordClock clock;
+        GameSettings settings;
+        Record record(fresh, clock, settings);
+        record.open();
+        QCOMPARE(record.addChild(QStringLiteral("けん"), QStringLiteral("p0.gif")), QString());
+    }
+    const QStringList expected = schemaOf(fresh);
+    QCOMPARE(expected.last(), QString::number(RecordSchema::latestVersion()));
+
+    for (int version = 0; version < RecordSchema::latestVersion(); ++version) {
+        for (const bool emptyFile : {true, false}) {
+            if (emptyFile && version > 0)
+                continue;
+            const QString old =
+                m_dir->filePath(QStringLiteral("v%1-%2.sqlite").arg(version).arg(emptyFile));
+            if (emptyFile) {
+                writeFile(old, {});
+            } else {
+                // A database at `version`, made by the migrations of that time.
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), old);
+                db.setDatabaseName(old);
+                QVERIFY(db.open());
+                QString error;
+                QVERIFY(RecordSchema::migrateTo(db, version, &error) ==
+                        RecordSchema::Outcome::Migrated);
+                db.close();
+            }
+            if (!old.isEmpty())
+                QSqlDatabase::removeDatabase(old);
+            FixedRecordClock clock;
+            GameSettings settings;
+            Record record(old, clock, settings);
+            QCOMPARE(record.open(), QStringList());
+            QVERIFY(record.canRecord());
+            QCOMPARE(record.addChild(QStringLiteral("けん"), QStringLiteral("p0.gif")), QString());
+            QCOMPARE(schemaOf(old), expected);
+        }
+    }
+}
+
+void RecordTest::damagedFileIsMovedAside_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("not a database") << "text";
+    QTest::newRow("a database cut short") << "cut";
+    QTest::newRow("a page overwritten") << "page";
+    QTest::newRow("another program's database") << "foreign";
+}
+
+void RecordTest::damagedFileIsMovedAside() {
+    QFETCH(QString, damage);
+    if (damage == QLatin1String("text")) {
+        writeFile(path(), "Pimo\r\n1,#FALSE#\r\n");
+    } else if (damage == QLatin1String("foreign")) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("x"));
+        db.setDatabaseName(path());
+        QVERIFY(db.open());
+        QSqlQuery(db).exec(QStringLiteral("CREATE TABLE child (who TEXT)"));
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("x"));
+    } else {
+        {
+            RecordRig r(path(), settingsFor(CountWay::FromLeft));
+            r.addAndChoose();
+        }
+        Reader(path()).rows(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400)"
+            " INSERT INTO child (name, mark, added_at) SELECT 'あ' || i, 'p0.gif', 0 FROM n");
+        QByteArray bytes = fileBytes(path());
+        QVERIFY(bytes.size() >= 4096 * 3);
+        if (damage == QLatin1String("cut"))
+            bytes.truncate(bytes.size() / 2 + 100);
+        else
+            bytes.replace(4096 * 2, 4096, QByteArray(4096, '\x5a'));
+        writeFile(path(), bytes);
+    }
+    const QByteArray before = fileBytes(path());
+
+    RecordRig r(path(), settingsFor(CountWay::FromLeft));
+    QCOMPARE(r.messages.size(), 1);
+    const QStringList aside =
+        QDir(m_dir->path()).entryList({QStringLiteral("record.sqlite.damaged-*")}, QDir::Files);
+    QCOMPARE(aside.size(), 1);
+    QVERIFY2(r.messages[0].contains(aside[0]), qPrintable(r.messages[0]));
+    QCOMPARE(fileBytes(m_dir->filePath(aside[0])), before);
+    // A new record, empty, that takes rounds.
+    QVERIFY(r.record.canRecord());
+    QCOMPARE(r.record.children().size(), 0);
+    const qint64 id = r.addAndChoose();
+    r.rig.activate(1);
+    QVERIFY(r.child.catchAll());
+    r.rig.game.keyPressed(GameKey::H);
+    r.record.flush();
+    QCOMPARE(r.record.roundMistakes(id).size(), 1);
+}
+
+void RecordTest::newerFileIsLeftUntouched() {
+    {
+        RecordRig r(path(), settingsFor(CountWay::FromLeft));
+        r.addAndChoose();
+    }
+    {
+        Reader reader(path());
+        reader.rows(
+            QStringLiteral("PRAGMA user_version = %1").arg(RecordSchema::latestVersion() + 1));
+    }
+    const QStringList files = QDir(m_dir->path()).entryList(QDir::Files);
+    const QByteArray before = fileBytes(path());
+
+    RecordRig r(path(), settingsFor(CountWay::FromLeft));
+    QCOMPARE(r.messages.size(), 1);
+    QVERIFY(r.messages[0].contains(QStringLiteral("新しい版")));
+    QVERIFY(!r.record.canRecord());
+    QVERIFY(r.record.children().isEmpty());
+    QVERIFY(!r.record.mustAskWhoPlays());
+    QVERIFY(!r.record.addChild(QStringLiteral("ゆい"), QStringLiteral("p0.gif")).isEmpty());
+    // The game plays on.
+    r.rig.activate(1);
+    QVERIFY(r.child.catchAll());
+    r.rig.game.keyPressed(GameKey::H);
+    r.record.flush();
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), files);
+    QCOMPARE(fileBytes(path()), before);
+}
+
+// A disk that fills up during play loses the rounds, says so once, and the game goes on; a
+// folder that cannot be written plays without recording and says so; a record cannot be begun
+// in one.
+void RecordTest::readOnlyFolder() {
+#ifndef Q_OS_UNIX
+    QSKIP("needs a read-only folder");
+#else
+    const QString folder = m_dir->filePath(QStringLiteral("ro"));
+    QVERIFY(QDir().mkpath(folder));
+    ReadOnlyFolder readOnly(folder);
+    if (!readOnly.usable())
+        QSKIP(qPrintable(QStringLiteral("cannot make a read-only folder here: ") + readOnly.why()));
+    const QString file = folder + QStringLiteral("/record.sqlite");
+    {
+        RecordRig during(file, settingsFor(CountWay::FromLeft));
+        during.addAndChoose();
+        during.rig.activate(1);
+        QVERIFY(during.child.catchAll());
+        during.rig.game.keyPressed(GameKey::H);
+        during.record.flush();
+        QCOMPARE(during.record.takeMessages(), QStringList());
+        if (readOnly.fill(QStringLiteral("filler"))) {
+            for (int round = 0; round < 3; ++round) {
+                during.rig.activate(5);
+                QVERIFY(during.child.catchAll());
+                during.rig.game.keyPressed(GameKey::H);
+            }
+            during.record.flush();
+            QCOMPARE(during.record.takeMessages().size(), 1);
+            QVERIFY(QFile::remove(folder + QStringLiteral("/filler")));
+        }
+    }
+
+    QVERIFY(readOnly.makeReadOnly());
+    RecordRig after(file, settingsFor(CountWay::FromLeft));
+    QCOMPARE(after.messages.size(), 1);
+    QVERIFY2(after.messages[0].contains(QStringLiteral("読み書きできません")),
+             qPrintable(after.messages[0]));
+    QVERIFY(!after.record.canRecord());
+    QVERIFY(!after.record.mustAskWhoPlays());
+    after.rig.activate(1);
+    QVERIFY(after.child.catchAll());
+
+    RecordRig nowhere(folder + QStringLiteral("/none/record.sqlite"),
+                      settingsFor(CountWay::FromLeft));
+    QCOMPARE(nowhere.messages, QStringList());
+    QVERIFY(!nowhere.record.addChild(QStringLiteral("ゆい"), QStringLiteral("p0.gif")).isEmpty());
+#endif
+}
+
+QTEST_GUILESS_MAIN(RecordTest)
+#include "test_record.moc"
