@@ -15,8 +15,6 @@ KAZOE_TEST_PACKAGES="xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseau
   sox open-jtalk open-jtalk-mecab-naist-jdic hts-voice-nitech-jp-atr503-m001"
 # Each child's record is an SQLite file, read and written through Qt SQL's SQLite driver.
 KAZOE_BUILD_PACKAGES="$KAZOE_BUILD_PACKAGES libqt6sql6-sqlite"
-# Each child's record is an SQLite file, read and written through Qt SQL's SQLite driver.
-KAZOE_BUILD_PACKAGES="$KAZOE_BUILD_PACKAGES libqt6sql6-sqlite"
 
 kazoe_say() { printf 'kazoemashou: %s\n' "$*" >&2; }
 
