@@ -12,6 +12,7 @@
 #include "game/game_screen.h"
 #include "screens/selection_screen.h"
 #include "screens/settings_screen.h"
+#include "screens/voice_screen.h"
 #include "state/start_up.h"
 #include "ui/character_pictures.h"
 #include "ui/clock_random.h"
@@ -69,6 +70,7 @@ int main(int argc, char* argv[]) {
     // kept the child waiting for the first character.
     std::unique_ptr<SettingsScreen> settings;
     std::unique_ptr<SelectionScreen> selection;
+    std::unique_ptr<VoiceScreen> voice;
     const auto comeBack = [&window] { window.comeBack(); };
     host.screens[AdultScreen::Settings] = [&] {
         window.leaveForScreen();
@@ -81,6 +83,12 @@ int main(int argc, char* argv[]) {
         if (!selection)
             selection = std::make_unique<SelectionScreen>(shared, comeBack);
         selection->open();
+    };
+    host.screens[AdultScreen::Voice] = [&] {
+        window.leaveForScreen();
+        if (!voice)
+            voice = std::make_unique<VoiceScreen>(sound, comeBack);
+        voice->open();
     };
 
     // Every window's icon, for the task bar, and the sounds of the touches to come. Reading them

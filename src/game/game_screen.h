@@ -16,15 +16,17 @@ namespace GameKey {
 constexpr int Escape = 27;  // ends the game
 constexpr int H = 72;
 constexpr int N = 78;
+constexpr int V = 86;
 
 struct ScreenKey {
     int key;
     AdultScreen screen;
 };
 // The key of each adult screen.
-inline constexpr std::array<ScreenKey, 2> kScreenKeys{{
+inline constexpr std::array<ScreenKey, 3> kScreenKeys{{
     {H, AdultScreen::Settings},
     {N, AdultScreen::Selection},
+    {V, AdultScreen::Voice},
 }};
 
 // Whether `key` is one of the adult's keys: Esc or the key of a screen.

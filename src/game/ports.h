@@ -108,6 +108,7 @@ public:
 enum class AdultScreen {
     Settings,   // H: how the game plays
     Selection,  // N: which pictures take part
+    Voice,      // V: the family's own voice
 };
 
 // What the game screen asks of the program around it.
