@@ -6,7 +6,7 @@ KAZOE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # What the game needs to build and run on Debian 12. qt6-image-formats-plugins reads the adult's
 # WebP and TIFF pictures (GIF, PNG, JPEG and BMP come with Qt itself).
 KAZOE_BUILD_PACKAGES="build-essential cmake ninja-build qt6-base-dev qt6-multimedia-dev
-  qt6-qpa-plugins qt6-image-formats-plugins libgif-dev fonts-noto-cjk"
+  qt6-qpa-plugins qt6-image-formats-plugins libgif-dev zlib1g-dev fonts-noto-cjk"
 # What the tests need besides: a virtual X screen with pointer control, screenshots, an audio
 # server with a silent output, and the makers of the game's sounds (tools/make_sounds.sh). The
 # voice hts-voice-nitech-jp-atr503-m001 is in Debian's contrib component

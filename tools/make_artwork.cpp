@@ -1,7 +1,8 @@
 // Draws the pictures the game carries inside itself: the ten number cards (BMP), the ten numeral
-// pictures laid over counted characters (GIF), the game's icon, and the invisible pointer.
+// pictures laid over counted characters (GIF), the game's icon, and the invisible pointer; and,
+// given a third folder, the icons the desktop's menus show (SVG, and PNG at 48 to 256 pixels).
 //
-//   make_artwork <outdir> <clear-ico-path>
+//   make_artwork <outdir> <clear-ico-path> [<desktop-icons-dir>]
 //
 // Everything is computed from the geometry below with plain arithmetic, so two runs give the same
 // bytes. The numerals are one face: each figure is a set of pen strokes (a centre line swept by a
@@ -9,6 +10,7 @@
 // 160 x 160 mask. The cards fill that mask; the numeral pictures outline it.
 
 #include <gif_lib.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -578,11 +580,285 @@ bool writeClearIcon(const std::string& path) {
     return writeIcon(path, 1, {{0, 0, 0}, {0xFF, 0xFF, 0xFF}}, pixels, seeThrough);
 }
 
+// ---------------------------------------------------------------------------------------------
+// The desktop's icons: the game's icon drawn again in shapes on the same 32 x 32 grid as its
+// pixels above (the card with its two violet rings, four red fruits, the digits 1 to 4), so that
+// it stays sharp at any size. One list of shapes gives both the scalable SVG and the PNG sizes.
+
+// A shape of the icon, in grid units (the small icon's pixels), painted in list order.
+struct Shape {
+    enum Kind { RoundRect, Ellipse, Stroke } kind;
+    Rgb colour;
+    // RoundRect: left, top, right, bottom, corner radius. Ellipse: centre x and y, radii x and y.
+    // Stroke: its width, round at the ends and the joints.
+    std::array<double, 5> v;
+    // A stroke's centre line, as in SVG paths: 'M' moves to a point, 'L' draws a line to it,
+    // 'C' a cubic curve through two control points to the third.
+    std::vector<std::pair<char, std::vector<Point>>> path;
+};
+using ShapePath = std::vector<std::pair<char, std::vector<Point>>>;
+
+std::vector<Shape> iconShapes() {
+    constexpr Rgb black{0x00, 0x00, 0x00}, paper{0xFF, 0xFF, 0xFF}, violetDark{0x8F, 0x6B, 0xFF},
+        violetLight{0xAB, 0x8E, 0xFF}, red{0xFF, 0x00, 0x00}, green{0x00, 0xB0, 0x00};
+    std::vector<Shape> shapes = {
+        {Shape::RoundRect, violetDark, {0, 0, 32, 32, 2.5}, {}},
+        {Shape::RoundRect, violetLight, {1, 1, 31, 31, 1.6}, {}},
+        {Shape::RoundRect, paper, {2, 2, 30, 30, 0.8}, {}},
+    };
+    // Each digit's centre line in its 5 x 7 cell, through the middles of the small icon's pixels
+    // (column, row).
+    const std::array<ShapePath, 4> digits = {{
+        {{'M', {{0, 2}}}, {'L', {{2, 0}}}, {'L', {{2, 6}}}, {'M', {{0, 6}}}, {'L', {{4, 6}}}},
+        {{'M', {{0, 1.2}}},
+         {'C', {{0.4, -0.3}, {3.6, -0.3}, {4, 1.2}}},
+         {'C', {{4.2, 2.2}, {2, 4}, {0, 6}}},
+         {'L', {{4, 6}}}},
+        {{'M', {{0, 0}}},
+         {'L', {{2.6, 0}}},
+         {'C', {{4.4, 0}, {4.4, 3}, {2.6, 3}}},
+         {'L', {{1.2, 3}}},
+         {'M', {{2.6, 3}}},
+         {'C', {{4.4, 3}, {4.4, 6}, {2.6, 6}}},
+         {'L', {{0, 6}}}},
+        {{'M', {{3, 6}}}, {'L', {{3, 0}}}, {'L', {{0, 4}}}, {'L', {{4, 4}}}},
+    }};
+    for (int i = 0; i < 4; ++i) {
+        // The fruit in rows 7 to 13 (stalk and leaf, the red body, a glint of light), the digit
+        // in rows 18 to 24, as in the small icon.
+        const double x = 3 + 7 * i, y = 7;
+        shapes.push_back({Shape::Stroke,
+                          green,
+                          {0.75, 0, 0, 0, 0},
+                          {{'M', {{x + 2.5, y + 2.4}}},
+                           {'C', {{x + 2.5, y + 1.5}, {x + 2.8, y + 1}, {x + 3.5, y + 0.6}}}}});
+        shapes.push_back({Shape::Ellipse, green, {x + 4.1, y + 0.6, 1, 0.5, 0}, {}});
+        shapes.push_back({Shape::Ellipse, red, {x + 2.5, y + 4.6, 2.5, 2.45, 0}, {}});
+        shapes.push_back({Shape::Ellipse, paper, {x + 1.9, y + 3.6, 0.6, 0.6, 0}, {}});
+        ShapePath digit = digits[i];
+        for (auto& step : digit) {
+            for (Point& p : step.second)
+                p = {x + p.x + 0.5, 18 + p.y + 0.5};
+        }
+        shapes.push_back({Shape::Stroke, black, {1.05, 0, 0, 0, 0}, digit});
+    }
+    return shapes;
+}
+
+// A stroke's centre line as short segments (curves cut into 32 pieces).
+std::vector<std::pair<Point, Point>> segmentsOf(const ShapePath& path) {
+    std::vector<std::pair<Point, Point>> segments;
+    Point at{0, 0};
+    for (const auto& [command, p] : path) {
+        if (command == 'M') {
+            at = p[0];
+        } else if (command == 'L') {
+            segments.push_back({at, p[0]});
+            at = p[0];
+        } else {
+            for (int i = 1; i <= 32; ++i) {
+                const double t = i / 32.0, u = 1 - t;
+                const double b0 = u * u * u, b1 = 3 * u * u * t, b2 = 3 * u * t * t, b3 = t * t * t;
+                const Point next{b0 * at.x + b1 * p[0].x + b2 * p[1].x + b3 * p[2].x,
+                                 b0 * at.y + b1 * p[0].y + b2 * p[1].y + b3 * p[2].y};
+                segments.push_back({at, next});
+                at = next;
+            }
+            at = p[2];
+        }
+    }
+    return segments;
+}
+
+bool covers(const Shape& shape, const std::vector<std::pair<Point, Point>>& segments, double x,
+            double y) {
+    const auto& v = shape.v;
+    switch (shape.kind) {
+        case Shape::RoundRect: {
+            // Distance outside the rectangle shrunk by the radius.
+            const double dx = std::max({v[0] + v[4] - x, x - (v[2] - v[4]), 0.0});
+            const double dy = std::max({v[1] + v[4] - y, y - (v[3] - v[4]), 0.0});
+            return x >= v[0] && x <= v[2] && y >= v[1] && y <= v[3] &&
+                   dx * dx + dy * dy <= v[4] * v[4];
+        }
+        case Shape::Ellipse: {
+            const double ex = (x - v[0]) / v[2], ey = (y - v[1]) / v[3];
+            return ex * ex + ey * ey <= 1;
+        }
+        case Shape::Stroke:
+            for (const auto& [a, b] : segments) {
+                const double lx = b.x - a.x, ly = b.y - a.y;
+                const double length2 = lx * lx + ly * ly;
+                const double t =
+                    length2 > 0 ? std::clamp(((x - a.x) * lx + (y - a.y) * ly) / length2, 0.0, 1.0)
+                                : 0.0;
+                const double px = a.x + t * lx - x, py = a.y + t * ly - y;
+                if (px * px + py * py <= v[0] * v[0] / 4)
+                    return true;
+            }
+            return false;
+    }
+    return false;
+}
+
+// The icon at `side` x `side` pixels, RGBA rows, each pixel the mean of 8 x 8 samples.
+std::vector<std::uint8_t> drawIcon(const std::vector<Shape>& shapes, int side) {
+    // Each shape's centre line and the box it stays in (only samples inside are tried).
+    std::vector<std::vector<std::pair<Point, Point>>> segments;
+    std::vector<std::array<double, 4>> boxes;
+    for (const Shape& shape : shapes) {
+        segments.push_back(segmentsOf(shape.path));
+        const auto& v = shape.v;
+        if (shape.kind == Shape::RoundRect) {
+            boxes.push_back({v[0], v[1], v[2], v[3]});
+        } else if (shape.kind == Shape::Ellipse) {
+            boxes.push_back({v[0] - v[2], v[1] - v[3], v[0] + v[2], v[1] + v[3]});
+        } else {
+            std::array<double, 4> box{32, 32, 0, 0};
+            for (const auto& [a, b] : segments.back()) {
+                box = {std::min({box[0], a.x, b.x}), std::min({box[1], a.y, b.y}),
+                       std::max({box[2], a.x, b.x}), std::max({box[3], a.y, b.y})};
+            }
+            boxes.push_back({box[0] - v[0], box[1] - v[0], box[2] + v[0], box[3] + v[0]});
+        }
+    }
+    constexpr int samples = 8;
+    std::vector<std::uint8_t> rgba(size_t(side) * side * 4);
+    for (int py = 0; py < side; ++py) {
+        for (int px = 0; px < side; ++px) {
+            double r = 0, g = 0, b = 0, a = 0;
+            for (int sy = 0; sy < samples; ++sy) {
+                for (int sx = 0; sx < samples; ++sx) {
+                    const double x = (px + (sx + 0.5) / samples) * 32 / side;
+                    const double y = (py + (sy + 0.5) / samples) * 32 / side;
+                    for (size_t s = shapes.size(); s-- > 0;) {
+                        const auto& box = boxes[s];
+                        if (x >= box[0] && x <= box[2] && y >= box[1] && y <= box[3] &&
+                            covers(shapes[s], segments[s], x, y)) {
+                            r += shapes[s].colour.r;
+                            g += shapes[s].colour.g;
+                            b += shapes[s].colour.b;
+                            a += 1;
+                            break;
+                        }
+                    }
+                }
+            }
+            std::uint8_t* out = &rgba[(size_t(py) * side + px) * 4];
+            // Colours are the same under every sample that has one, so the mean of those is the
+            // colour, and the share of covered samples the opacity.
+            out[0] = std::uint8_t(a > 0 ? std::lround(r / a) : 0);
+            out[1] = std::uint8_t(a > 0 ? std::lround(g / a) : 0);
+            out[2] = std::uint8_t(a > 0 ? std::lround(b / a) : 0);
+            out[3] = std::uint8_t(std::lround(255 * a / (samples * samples)));
+        }
+    }
+    return rgba;
+}
+
+// A PNG file of RGBA rows: no filter, compressed by zlib at its highest level.
+bool writePng(const std::string& path, int side, const std::vector<std::uint8_t>& rgba) {
+    std::vector<std::uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto chunk = [&file](const char* type, const std::vector<std::uint8_t>& data) {
+        auto u32 = [&file](std::uint32_t v) {
+            for (int shift = 24; shift >= 0; shift -= 8)
+                file.push_back(std::uint8_t(v >> shift));
+        };
+        u32(std::uint32_t(data.size()));
+        const size_t typeAt = file.size();
+        file.insert(file.end(), type, type + 4);
+        file.insert(file.end(), data.begin(), data.end());
+        u32(std::uint32_t(crc32(0, file.data() + typeAt, uInt(file.size() - typeAt))));
+    };
+    const auto s = std::uint8_t(side >> 8), t = std::uint8_t(side & 0xFF);
+    chunk("IHDR", {0, 0, s, t, 0, 0, s, t, 8, 6, 0, 0, 0});  // 8 bits, RGBA, not interlaced
+    std::vector<std::uint8_t> rows;
+    for (int y = 0; y < side; ++y) {
+        rows.push_back(0);
+        rows.insert(rows.end(), rgba.begin() + size_t(y) * side * 4,
+                    rgba.begin() + size_t(y + 1) * side * 4);
+    }
+    uLongf packedSize = compressBound(uLong(rows.size()));
+    std::vector<std::uint8_t> packed(packedSize);
+    if (compress2(packed.data(), &packedSize, rows.data(), uLong(rows.size()), 9) != Z_OK)
+        return false;
+    packed.resize(packedSize);
+    chunk("IDAT", packed);
+    chunk("IEND", {});
+    Bytes out;
+    for (std::uint8_t byte : file)
+        out.u8(byte);
+    return out.save(path);
+}
+
+std::string svgNumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    std::string number = text;
+    while (number.back() == '0')
+        number.pop_back();
+    if (number.back() == '.')
+        number.pop_back();
+    return number == "-0" ? "0" : number;
+}
+
+bool writeSvg(const std::string& path, const std::vector<Shape>& shapes) {
+    auto colour = [](Rgb c) {
+        char text[8];
+        std::snprintf(text, sizeof text, "#%02x%02x%02x", c.r, c.g, c.b);
+        return std::string(text);
+    };
+    std::string svg =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"128\" height=\"128\" "
+        "viewBox=\"0 0 32 32\">\n";
+    for (const Shape& shape : shapes) {
+        const auto& v = shape.v;
+        if (shape.kind == Shape::RoundRect) {
+            svg += "  <rect x=\"" + svgNumber(v[0]) + "\" y=\"" + svgNumber(v[1]) + "\" width=\"" +
+                   svgNumber(v[2] - v[0]) + "\" height=\"" + svgNumber(v[3] - v[1]) + "\" rx=\"" +
+                   svgNumber(v[4]) + "\" fill=\"" + colour(shape.colour) + "\"/>\n";
+        } else if (shape.kind == Shape::Ellipse) {
+            svg += "  <ellipse cx=\"" + svgNumber(v[0]) + "\" cy=\"" + svgNumber(v[1]) +
+                   "\" rx=\"" + svgNumber(v[2]) + "\" ry=\"" + svgNumber(v[3]) + "\" fill=\"" +
+                   colour(shape.colour) + "\"/>\n";
+        } else {
+            std::string d;
+            for (const auto& [command, points] : shape.path) {
+                d += (d.empty() ? "" : " ") + std::string(1, command);
+                for (const Point& p : points)
+                    d += " " + svgNumber(p.x) + " " + svgNumber(p.y);
+            }
+            svg += "  <path d=\"" + d + "\" fill=\"none\" stroke=\"" + colour(shape.colour) +
+                   "\" stroke-width=\"" + svgNumber(v[0]) +
+                   "\" stroke-linecap=\"round\" stroke-linejoin=\"round\"/>\n";
+        }
+    }
+    svg += "</svg>\n";
+    Bytes out;
+    out.text(svg.c_str());
+    return out.save(path);
+}
+
+// The desktop's icons into `dir`: kazoemashou.svg and kazoemashou-<side>.png.
+bool writeDesktopIcons(const std::string& dir) {
+    const std::vector<Shape> shapes = iconShapes();
+    if (!writeSvg(dir + "kazoemashou.svg", shapes))
+        return false;
+    for (int side : {48, 64, 128, 256}) {
+        if (!writePng(dir + "kazoemashou-" + std::to_string(side) + ".png", side,
+                      drawIcon(shapes, side))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make_artwork <outdir> <clear-ico-path>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr,
+                     "usage: make_artwork <outdir> <clear-ico-path> [<desktop-icons-dir>]\n");
         return 2;
     }
     const std::string dir = std::string(argv[1]) + "/";
@@ -599,6 +875,10 @@ int main(int argc, char** argv) {
     }
     if (!writeGameIcon(dir + "kazoemashou.ico") || !writeClearIcon(argv[2])) {
         std::fprintf(stderr, "cannot write the icons\n");
+        return 1;
+    }
+    if (argc == 4 && !writeDesktopIcons(std::string(argv[3]) + "/")) {
+        std::fprintf(stderr, "cannot write the desktop's icons into %s\n", argv[3]);
         return 1;
     }
     return 0;

@@ -478,13 +478,15 @@ private slots:
         }
     }
 
-    // The committed pictures are exactly what the generator draws.
+    // The committed pictures are exactly what the generator draws, and so are the desktop's
+    // icons drawn from the same design.
     void generatorReproducesCommittedFiles() {
-        QTemporaryDir out;
-        QVERIFY(out.isValid());
+        QTemporaryDir out, desktopIcons;
+        QVERIFY(out.isValid() && desktopIcons.isValid());
         QProcess generator;
-        generator.start(QStringLiteral(KAZOE_MAKE_ARTWORK),
-                        {out.path(), out.filePath(QStringLiteral("Clear.ico"))});
+        generator.start(
+            QStringLiteral(KAZOE_MAKE_ARTWORK),
+            {out.path(), out.filePath(QStringLiteral("Clear.ico")), desktopIcons.path()});
         QVERIFY(generator.waitForFinished(60000));
         QCOMPARE(generator.exitCode(), 0);
 
@@ -509,6 +511,15 @@ private slots:
         }
         QCOMPARE(bytes(out.filePath(QStringLiteral("Clear.ico"))),
                  bytes(sourceDir() + QStringLiteral("/sounds/Clear.ico")));
+
+        const QDir committedIcons(sourceDir() + QStringLiteral("/dist/icons"));
+        const QStringList icons = QDir(desktopIcons.path()).entryList(QDir::Files);
+        QCOMPARE(icons, committedIcons.entryList(QDir::Files));
+        QCOMPARE(icons.size(), 5);  // SVG, and PNG at 48, 64, 128 and 256 pixels
+        for (const QString& name : icons) {
+            QVERIFY2(bytes(committedIcons.filePath(name)) == bytes(desktopIcons.filePath(name)),
+                     qPrintable(name));
+        }
     }
 };
 
