@@ -20,18 +20,18 @@ namespace {
 // Where the controls lie, in twips: the buttons down the left, the words on the right.
 namespace Layout {
 constexpr int kWidth = 6600;
-constexpr int kHeight = 6480;
-constexpr DesignBox outline{120, 120, 6360, 6240};
+constexpr int kHeight = 5640;
+constexpr DesignBox outline{120, 120, 6360, 5400};
 constexpr DesignBox title{360, 360, 2775, 375};
 constexpr DesignBox listenNowButton{480, 1080, 2535, 375};   // "いまの声を聞く"
 constexpr DesignBox recordButton{480, 1620, 2535, 375};      // "録音する"
 constexpr DesignBox listenTakeButton{480, 2160, 2535, 375};  // "録音を聞く"
 constexpr DesignBox keepButton{480, 2700, 2535, 375};        // "この声にする"
 constexpr DesignBox builtInButton{480, 3240, 2535, 375};     // "元の声に戻す"
-constexpr DesignBox message{360, 3780, 2895, 1200};
-constexpr DesignBox backButton{480, 5160, 2535, 375};  // "戻る"
-constexpr DesignBox credit{480, 5820, 2535, 255};
-constexpr DesignBox wordList{3480, 480, 2760, 5640};
+constexpr DesignBox message{360, 3720, 2895, 780};
+constexpr DesignBox backButton{480, 4560, 2535, 375};  // "戻る"
+constexpr DesignBox credit{480, 5100, 2535, 255};
+constexpr DesignBox wordList{3480, 480, 2760, 4800};
 }  // namespace Layout
 
 struct SpokenWord {
