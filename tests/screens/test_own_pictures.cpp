@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -141,6 +142,10 @@ private slots:
         QVERIFY(m_home.isValid());
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path()));
     }
+    void cleanupTestCase() {
+        for (const QString& path : m_removeAtEnd)
+            QFile::remove(path);
+    }
 
     // The new row lies under the list, inside the window's outline, over no other control.
     void theButtonsTakeANewRowOfTheirOwn() {
@@ -245,7 +250,7 @@ private slots:
         rig.click("removePictureButton");
         setQuestionHandlerForTests({});
         QVERIFY(!rig.folder().contains("p0.gif"));
-        QCOMPARE(fileBytes(m_home.filePath("Trash/files/p0.gif")), kOnePixelGif);
+        QCOMPARE(fileBytes(trashed(rig.dir.path(), "p0.gif")), kOnePixelGif);
         QCOMPARE(rig.entries(), QStringList({"p1.gif", "p2.gif"}));
         QCOMPARE(rig.marked(), QStringList{"p1.gif"});
         QCOMPARE(fileBytes(rig.selectionPath()),
@@ -254,7 +259,22 @@ private slots:
     }
 
 private:
+    // Where the trash keeps `name` taken from `folder`: the user's own trash, or, for a folder on
+    // another file system than the system's root, the one at the top of that file system (which
+    // is emptied of it here).
+    QString trashed(const QString& folder, const QString& name) {
+        const QString own = m_home.filePath(QStringLiteral("Trash/files/") + name);
+        if (QFileInfo::exists(own))
+            return own;
+        const QString top = QStorageInfo(folder).rootPath() + QStringLiteral("/.Trash-") +
+                            QString::number(::getuid());
+        const QString atTop = top + QStringLiteral("/files/") + name;
+        m_removeAtEnd << atTop << top + QStringLiteral("/info/") + name + ".trashinfo";
+        return atTop;
+    }
+
     QTemporaryDir m_home;
+    QStringList m_removeAtEnd;
 };
 
 QTEST_MAIN(OwnPicturesTest)
