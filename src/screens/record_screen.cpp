@@ -1,0 +1,203 @@
+#include "screens/record_screen.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPainter>
+#include <QSaveFile>
+
+#include "record/record.h"
+#include "screens/report_pdf.h"
+#include "screens/report_views.h"
+#include "ui/folder_choice.h"
+#include "ui/message_box.h"
+
+using namespace ScreenParts;
+
+namespace {
+constexpr int kWidth = 900;
+constexpr int kHeight = 660;
+}  // namespace
+
+// The tiles and the chart of the child shown, drawn from what the report read last.
+class RecordScreen::Views : public QWidget {
+public:
+    explicit Views(QWidget* parent) : QWidget(parent) {}
+    std::array<RecordReport::Tile, 10> tiles{};
+    QList<RecordReport::Day> days;
+    QDate from, to;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillRect(rect(), Qt::white);
+        const int tileHeight = (width() - 20) / 10;
+        ReportViews::drawTiles(painter, QRect(5, 5, width() - 10, tileHeight), tiles);
+        ReportViews::drawChart(painter,
+                               QRect(5, tileHeight + 15, width() - 10, height() - tileHeight - 20),
+                               days, from, to);
+    }
+};
+
+RecordScreen::RecordScreen(Record& record, std::function<void()> returnToGame, QWidget* parent)
+    : AdultScreen(QStringLiteral("recordScreen"), QStringLiteral("きろく"), kWidth * 15,
+                  kHeight * 15, std::move(returnToGame), parent),
+      m_record(record) {
+    buildControls();
+}
+
+RecordScreen::~RecordScreen() = default;
+
+void RecordScreen::buildControls() {
+    auto* outline = new WindowOutline(this);
+    outline->setGeometry(2, 2, kWidth - 4, kHeight - 4);
+    QLabel* title = makeTitle(QStringLiteral("きろく"), this);
+    title->setObjectName(QStringLiteral("title"));
+    title->setGeometry(16, 10, 200, 32);
+
+    auto* childLabel = new QLabel(QStringLiteral("こども"), this);
+    childLabel->setObjectName(QStringLiteral("childLabel"));
+    childLabel->setGeometry(230, 16, 50, 22);
+    m_childChoice = new QComboBox(this);
+    m_childChoice->setObjectName(QStringLiteral("childChoice"));
+    m_childChoice->setGeometry(280, 14, 220, 26);
+
+    m_views = new Views(this);
+    m_views->setObjectName(QStringLiteral("numbersAndDays"));
+    m_views->setGeometry(16, 50, 520, 480);
+
+    m_mistakes = new QLabel(this);
+    m_mistakes->setObjectName(QStringLiteral("mistakeText"));
+    m_mistakes->setGeometry(550, 50, 334, 480);
+    m_mistakes->setWordWrap(true);
+    m_mistakes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_mistakes->setTextFormat(Qt::RichText);
+
+    m_messageLine = new QLabel(this);
+    m_messageLine->setObjectName(QStringLiteral("messageLine"));
+    m_messageLine->setGeometry(16, 540, 868, 44);
+    m_messageLine->setWordWrap(true);
+
+    const auto makeButton = [this](const char* name, const QString& caption, int x, int w) {
+        auto* button = new ScreenButton(caption, this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setGeometry(x, 600, w, 36);
+        return button;
+    };
+    ScreenButton* childCsv = makeButton("exportChildCsv", QStringLiteral("CSV（この子）"), 16, 140);
+    ScreenButton* allCsv = makeButton("exportAllCsv", QStringLiteral("CSV（全員）"), 164, 140);
+    ScreenButton* pdf = makeButton("printPdf", QStringLiteral("PDF（1人1ページ）"), 312, 170);
+    ScreenButton* remove =
+        makeButton("deleteChild", QStringLiteral("この子の記録を削除"), 530, 190);
+    ScreenButton* close = makeButton("closeButton", QStringLiteral("閉じる"), 764, 120);
+
+    connect(m_childChoice, &QComboBox::currentIndexChanged, this, [this] { showChild(); });
+    connect(childCsv, &QPushButton::clicked, this, [this] { exportCsv(false); });
+    connect(allCsv, &QPushButton::clicked, this, [this] { exportCsv(true); });
+    connect(pdf, &QPushButton::clicked, this, [this] { printPdf(); });
+    connect(remove, &QPushButton::clicked, this, [this] { deleteChild(); });
+    connect(close, &QPushButton::clicked, this, [this] { cancel(); });
+    setTabChain({m_childChoice, childCsv, allCsv, pdf, remove, close});
+}
+
+void RecordScreen::load() {
+    m_record.flush();
+    if (!m_report || !m_report->open()) {
+        m_report = std::make_unique<RecordReport>(m_record.path());
+        m_report->open();
+    }
+    const qint64 shown = chosenChild();
+    {
+        const QSignalBlocker quiet(m_childChoice);
+        m_childChoice->clear();
+        for (const ChildEntry& child : m_record.children()) {
+            m_childChoice->addItem(child.name, child.id);
+            if (child.id == shown)
+                m_childChoice->setCurrentIndex(m_childChoice->count() - 1);
+        }
+    }
+    say(m_childChoice->count() == 0
+            ? QStringLiteral("記録のあるこどもがいません。こどもの登録（C）で追加してください。")
+            : QString());
+    showChild();
+    m_childChoice->setFocus();
+}
+
+qint64 RecordScreen::chosenChild() const {
+    return m_childChoice->currentData().toLongLong();
+}
+
+void RecordScreen::showChild() {
+    const qint64 child = chosenChild();
+    m_views->to = QDate::currentDate();
+    m_views->from = m_views->to.addDays(1 - ReportViews::kChartDays);
+    m_views->tiles = m_report->tiles(child);
+    m_views->days = m_report->days(child, m_views->from, m_views->to);
+    m_mistakes->setText(ReportViews::mistakesText(m_report->mistakes(child)));
+    m_views->update();
+}
+
+void RecordScreen::exportCsv(bool everyChild) {
+    if (!everyChild && chosenChild() == 0)
+        return;
+    const QString folder = chooseFolder(this, QStringLiteral("CSVを保存するフォルダ"));
+    if (folder.isEmpty())
+        return;
+    const QString name = everyChild
+                             ? QStringLiteral("きろく_全員.csv")
+                             : QStringLiteral("きろく_%1.csv").arg(m_childChoice->currentText());
+    const QString path = QDir(folder).filePath(name);
+    QSaveFile file(path);
+    const bool written =
+        file.open(QIODevice::WriteOnly) &&
+        m_report->writeCsv(file, everyChild ? std::nullopt : std::optional(chosenChild())) &&
+        file.commit();
+    say(written ? QStringLiteral("保存しました：%1").arg(QDir::toNativeSeparators(path))
+                : QStringLiteral("保存できませんでした：%1（%2）")
+                      .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+void RecordScreen::printPdf() {
+    if (m_childChoice->count() == 0)
+        return;
+    const QString folder = chooseFolder(this, QStringLiteral("PDFを保存するフォルダ"));
+    if (folder.isEmpty())
+        return;
+    QList<ChildEntry> children;
+    for (int i = 0; i < m_childChoice->count(); ++i)
+        children.append({m_childChoice->itemData(i).toLongLong(), m_childChoice->itemText(i), {}});
+    const QString path = QDir(folder).filePath(QStringLiteral("きろく.pdf"));
+    const QString problem = ReportPdf::write(path, *m_report, children);
+    say(problem.isEmpty() ? QStringLiteral("保存しました：%1").arg(QDir::toNativeSeparators(path))
+                          : problem);
+}
+
+void RecordScreen::deleteChild() {
+    const qint64 child = chosenChild();
+    if (child == 0)
+        return;
+    const QString name = m_childChoice->currentText();
+    if (!askYesNo(
+            this,
+            QStringLiteral("「%1」の記録をすべて削除します。もとにはもどせません。よいですか？")
+                .arg(name),
+            QStringLiteral("きろく")))
+        return;
+    const QString problem = m_record.removeChild(child);
+    if (!problem.isEmpty()) {
+        say(problem);
+        return;
+    }
+    load();
+    say(QStringLiteral("「%1」の記録を削除しました。").arg(name));
+}
+
+void RecordScreen::cancel() {
+    returnToGame();
+}
+
+void RecordScreen::say(const QString& message) {
+    m_messageLine->setText(message);
+}

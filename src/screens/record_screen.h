@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "record/record_report.h"
+#include "screens/screen_parts.h"
+
+class QComboBox;
+class QLabel;
+class Record;
+
+// The record screen "きろく" (K on the game screen): one child's progress. Ten tiles for the
+// numbers 1 to 10, a chart of the last 30 days, and the kinds of mistake in a teacher's words.
+// The adult exports a CSV of the child's (or every child's) rounds and answers, prints one page
+// per child to PDF, or deletes the child's whole record after a question that names the child.
+class RecordScreen : public ScreenParts::AdultScreen {
+public:
+    RecordScreen(Record& record, std::function<void()> returnToGame, QWidget* parent = nullptr);
+    ~RecordScreen() override;
+
+    // Lists the children and shows the first (or the one shown before).
+    void load() override;
+
+private:
+    class Views;
+    void buildControls();
+    void showChild();
+    void exportCsv(bool everyChild);
+    void printPdf();
+    void deleteChild();
+    void cancel() override;
+    void say(const QString& message);
+    qint64 chosenChild() const;
+
+    Record& m_record;
+    std::unique_ptr<RecordReport> m_report;
+    QComboBox* m_childChoice = nullptr;
+    Views* m_views = nullptr;
+    QLabel* m_mistakes = nullptr;
+    QLabel* m_messageLine = nullptr;
+};

@@ -1,0 +1,153 @@
+#include "screens/report_views.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+
+namespace ReportViews {
+
+namespace {
+// Red (few right) through yellow to green (nearly all right).
+QColor shareColour(double share) {
+    return QColor::fromHsvF(float(std::clamp(share, 0.0, 1.0) * 0.33), 0.45f, 0.95f);
+}
+
+struct KindWords {
+    const char* name;
+    const char* meaning;
+    const char* practice;
+};
+// In a teacher's words: the mistake, what it usually means, the counting way that practises it.
+const KindWords kWords[RecordReport::kKinds] = {
+    {"1対1の対応（2回かぞえる・とばす）",
+     "数のことばと物を1つずつ対応させることが、まだ安定していません。", "左から順に（誤訂正有り）"},
+    {"順番（となりを飛ばして先をさわる）", "端から順に1つずつ進める習慣が、まだ育っていません。",
+     "左から順に（数字点滅）"},
+    {"正しくかぞえたのにちがうカード",
+     "最後に言った数が「全部でいくつ」を表すこと（基数）が、まだつながっていません。",
+     "左から順に（誤訂正無し）"},
+    {"1つちがい（1多い・1少ない）", "数え始めか数え終わりで、1つずれることが多いようです。",
+     "左から順に（誤訂正有り）"},
+    {"かぞえずに答える", "見ただけで答えようとしています。小さい数ではよくあることです。",
+     "かぞえ無し のあとで 左から順に（数字点滅）"},
+};
+
+QString shareText(int with, int rounds) {
+    return rounds == 0 ? QStringLiteral("—")
+                       : QStringLiteral("%1%").arg(qRound(100.0 * with / rounds));
+}
+}  // namespace
+
+void drawTiles(QPainter& painter, const QRect& area,
+               const std::array<RecordReport::Tile, 10>& tiles) {
+    const int gap = std::max(2, area.width() / 100);
+    const int side = std::min((area.width() - 9 * gap) / 10, area.height());
+    QFont numeral = painter.font();
+    numeral.setPixelSize(std::max(8, side * 2 / 5));
+    numeral.setBold(true);
+    QFont small = painter.font();
+    small.setPixelSize(std::max(6, side / 6));
+    for (int i = 0; i < 10; ++i) {
+        const RecordReport::Tile& t = tiles[size_t(i)];
+        const QRect box(area.x() + i * (side + gap), area.y(), side, side);
+        const bool enough = t.recent >= kFewestRounds;
+        painter.setPen(QPen(Qt::darkGray, 1));
+        painter.setBrush(enough ? shareColour(double(t.recentFirstTry) / t.recent)
+                                : QColor(Qt::white));
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+        painter.setPen(enough ? Qt::black : Qt::gray);
+        painter.setFont(numeral);
+        painter.drawText(box.adjusted(0, 0, 0, -side / 3), Qt::AlignCenter, QString::number(i + 1));
+        if (enough) {
+            painter.setFont(small);
+            painter.drawText(box.adjusted(2, side * 2 / 3 - 4, -2, -2), Qt::AlignCenter,
+                             QStringLiteral("%1回").arg(t.rounds));
+        }
+    }
+}
+
+void drawChart(QPainter& painter, const QRect& area, const QList<RecordReport::Day>& days,
+               const QDate& from, const QDate& to) {
+    const int span = int(from.daysTo(to)) + 1;
+    if (span <= 0)
+        return;
+    QFont small = painter.font();
+    small.setPixelSize(std::max(6, area.height() / 14));
+    painter.setFont(small);
+    const int textHeight = painter.fontMetrics().height();
+    const QRect plot = area.adjusted(textHeight * 2, textHeight / 2, -textHeight * 2, -textHeight);
+    int most = 1;
+    for (const RecordReport::Day& d : days)
+        most = std::max(most, d.rounds);
+    painter.setPen(QPen(Qt::darkGray, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(plot);
+    const double step = double(plot.width()) / span;
+    QPainterPath shareLine;
+    for (const RecordReport::Day& d : days) {
+        const int index = int(from.daysTo(d.date));
+        if (index < 0 || index >= span)
+            continue;
+        const int height = plot.height() * d.rounds / most;
+        painter.fillRect(QRectF(plot.x() + index * step + step * 0.15, plot.bottom() - height,
+                                step * 0.7, height),
+                         QColor(150, 180, 230));
+        const QPointF point(plot.x() + (index + 0.5) * step,
+                            plot.bottom() - plot.height() * double(d.firstTry) / d.rounds);
+        if (shareLine.elementCount() == 0)
+            shareLine.moveTo(point);
+        else
+            shareLine.lineTo(point);
+    }
+    painter.setPen(QPen(QColor(200, 60, 40), 2));
+    painter.drawPath(shareLine);
+    for (int i = 0; i < shareLine.elementCount(); ++i)
+        painter.drawEllipse(QPointF(shareLine.elementAt(i)), 2.5, 2.5);
+    painter.setPen(QColor(60, 90, 160));
+    painter.drawText(QRect(area.x(), plot.y() - textHeight / 2, textHeight * 2 - 2, textHeight),
+                     Qt::AlignRight, QString::number(most));
+    painter.drawText(
+        QRect(area.x(), plot.bottom() - textHeight / 2, textHeight * 2 - 2, textHeight),
+        Qt::AlignRight, QStringLiteral("0"));
+    painter.setPen(QColor(200, 60, 40));
+    painter.drawText(QRect(plot.right() + 2, plot.y() - textHeight / 2, textHeight * 2, textHeight),
+                     Qt::AlignLeft, QStringLiteral("100%"));
+    painter.setPen(Qt::black);
+    const QRect dates(plot.x(), plot.bottom() + 1, plot.width(), textHeight);
+    painter.drawText(dates, Qt::AlignLeft, from.toString(QStringLiteral("M/d")));
+    painter.drawText(dates, Qt::AlignRight, to.toString(QStringLiteral("M/d")));
+    painter.drawText(dates, Qt::AlignHCenter,
+                     QStringLiteral("青：1日にあそんだ回数　赤：1回目で正解した割合"));
+}
+
+QString mistakesText(const std::pair<RecordReport::Mistakes, RecordReport::Mistakes>& mistakes) {
+    const RecordReport::Mistakes& now = mistakes.first;
+    const RecordReport::Mistakes& before = mistakes.second;
+    if (now.rounds == 0)
+        return QStringLiteral("<p>まだ記録がありません。</p>");
+    QString html = QStringLiteral("<p>最近の%1回（その前の%2回とくらべて）</p>")
+                       .arg(now.rounds)
+                       .arg(before.rounds);
+    for (int k = 0; k < RecordReport::kKinds; ++k) {
+        const KindWords& w = kWords[k];
+        const int with = now.with[size_t(k)];
+        QString trend = QStringLiteral("くらべる記録がまだありません");
+        if (before.rounds > 0) {
+            const double a = double(with) / now.rounds;
+            const double b = double(before.with[size_t(k)]) / before.rounds;
+            trend = a < b - 0.05   ? QStringLiteral("へってきています")
+                    : a > b + 0.05 ? QStringLiteral("ふえています")
+                                   : QStringLiteral("かわりません");
+        }
+        html += QStringLiteral("<p><b>%1</b>：%2（%3）<br>%4")
+                    .arg(QString::fromUtf8(w.name), shareText(with, now.rounds), trend,
+                         QString::fromUtf8(w.meaning));
+        if (with > 0)
+            html += QStringLiteral("おすすめのかぞえ方：「%1」").arg(QString::fromUtf8(w.practice));
+        html += QStringLiteral("</p>");
+    }
+    return html;
+}
+
+}  // namespace ReportViews
