@@ -65,6 +65,7 @@ class RecordReportTest : public QObject {
 private slots:
     void playedRoundsGiveTilesMistakesAndCsv();
     void screenShowsAndDeletes();
+    void timingWithManyRounds();
 
 private:
     QTemporaryDir m_dir;
@@ -183,6 +184,33 @@ void RecordReportTest::screenShowsAndDeletes() {
     QCOMPARE(choice->count(), 1);
     setQuestionHandlerForTests({});
     setFolderHandlerForTests({});
+}
+
+// Opening, switching child and redrawing on a big record (KAZOE_REPORT_RECORD names its file;
+// skipped without one): each must stay under 200 ms.
+void RecordReportTest::timingWithManyRounds() {
+    const QString path = qEnvironmentVariable("KAZOE_REPORT_RECORD");
+    if (path.isEmpty())
+        QSKIP("KAZOE_REPORT_RECORD names no record");
+    GameRig rig(fromLeft());
+    SimRecordClock clock(rig.clock);
+    Record record(path, clock, rig.shared.settings);
+    record.open();
+    RecordScreen screen(record, [] {});
+    QElapsedTimer timer;
+    timer.start();
+    screen.open();
+    screen.grab();
+    const qint64 opening = timer.restart();
+    auto* choice = screen.findChild<QComboBox*>("childChoice");
+    choice->setCurrentIndex(choice->count() - 1);
+    screen.grab();
+    const qint64 switching = timer.restart();
+    screen.grab();
+    const qint64 redrawing = timer.elapsed();
+    qInfo("opening %lld ms, switching child %lld ms, redrawing %lld ms", opening, switching,
+          redrawing);
+    QVERIFY(opening < 200 && switching < 200 && redrawing < 200);
 }
 
 QTEST_MAIN(RecordReportTest)
