@@ -73,10 +73,11 @@ void drawChart(QPainter& painter, const QRect& area, const QList<RecordReport::D
     if (span <= 0)
         return;
     QFont small = painter.font();
-    small.setPixelSize(std::max(6, area.height() / 14));
+    small.setPixelSize(std::max(6, area.width() / 45));
     painter.setFont(small);
     const int textHeight = painter.fontMetrics().height();
-    const QRect plot = area.adjusted(textHeight * 2, textHeight / 2, -textHeight * 2, -textHeight);
+    const QRect plot =
+        area.adjusted(textHeight * 2, textHeight / 2, -textHeight * 2, -textHeight * 2);
     int most = 1;
     for (const RecordReport::Day& d : days)
         most = std::max(most, d.rounds);
@@ -117,7 +118,7 @@ void drawChart(QPainter& painter, const QRect& area, const QList<RecordReport::D
     const QRect dates(plot.x(), plot.bottom() + 1, plot.width(), textHeight);
     painter.drawText(dates, Qt::AlignLeft, from.toString(QStringLiteral("M/d")));
     painter.drawText(dates, Qt::AlignRight, to.toString(QStringLiteral("M/d")));
-    painter.drawText(dates, Qt::AlignHCenter,
+    painter.drawText(dates.translated(0, textHeight), Qt::AlignHCenter,
                      QStringLiteral("青：1日にあそんだ回数　赤：1回目で正解した割合"));
 }
 
