@@ -1,5 +1,7 @@
 #include "ui/sound_files.h"
 
+#include "state/family_voice.h"
+
 QString soundFileName(Sound sound) {
     switch (sound) {
         case Sound::Hop:
@@ -22,4 +24,11 @@ QString soundFileName(Sound sound) {
             // The numbers one to ten.
             return QString::number(static_cast<int>(sound)) + QStringLiteral(".wav");
     }
+}
+
+QString findSoundFile(const QString& name) {
+    // The family's own recording of a word comes before every other voice (the voice screen).
+    if (const QString recorded = familyRecording(name); !recorded.isEmpty())
+        return recorded;
+    return name;
 }

@@ -8,3 +8,7 @@
 // others by their Japanese names ("ポコン.wav", "ピコ.wav", ...). A teacher may replace any of
 // them in the folder the game runs in.
 QString soundFileName(Sound sound);
+
+// Where the sound file `name` is read from: the family's own recording of it
+// (state/family_voice.h) when there is one, else the folder the game runs in.
+QString findSoundFile(const QString& name);

@@ -227,7 +227,7 @@ QtSoundPlayer::QtSoundPlayer()
 
 void QtSoundPlayer::readGameSounds() {
     for (const QString& name : gameSounds())
-        clipFor(name);
+        clipFor(findSoundFile(name));
 }
 
 QtSoundPlayer::~QtSoundPlayer() {
@@ -258,7 +258,8 @@ const WaveClip* QtSoundPlayer::clipFor(const QString& fileName) {
 }
 
 void QtSoundPlayer::play(Sound sound) {
-    playFile(soundFileName(sound));
+    // Looked up at every play: a sound a teacher puts into the current folder counts at once.
+    playFile(findSoundFile(soundFileName(sound)));
 }
 
 void QtSoundPlayer::playFile(const QString& fileName) {

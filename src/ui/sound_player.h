@@ -48,7 +48,8 @@ public:
     QtSoundPlayer(const QtSoundPlayer&) = delete;
     QtSoundPlayer& operator=(const QtSoundPlayer&) = delete;
 
-    // Reads the game's sounds from the current folder now, so that a touch is heard at once.
+    // Reads the game's sounds now (from where findSoundFile finds them), so that a touch is heard
+    // at once.
     void readGameSounds();
 
     // From holdSounds() until releaseHeldSounds() a sound is only noted, and the last one asked

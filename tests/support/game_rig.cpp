@@ -28,8 +28,9 @@ QStringList tenPictures() {
 }
 
 GameRig::GameRig(const GameSettings& settings, int widthPx, int heightPx,
-                 const QStringList& selected)
-    : shared(makeShared(settings, selected)), game(shared, timers, sound, random, pictures, host) {
+                 const QStringList& selected, SoundPlayer* player)
+    : shared(makeShared(settings, selected)),
+      game(shared, timers, player != nullptr ? *player : sound, random, pictures, host) {
     game.modelChanged = [this] { ++modelChanges; };
     game.setListener(&listener);
     game.start(widthPx * 15, heightPx * 15);

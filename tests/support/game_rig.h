@@ -15,9 +15,10 @@
 QStringList tenPictures();
 
 struct GameRig {
-    // A screen of widthPx x heightPx pixels at 15 twips each; started, no round yet.
+    // A screen of widthPx x heightPx pixels at 15 twips each; started, no round yet. The game
+    // plays its sounds on `player` when one is given (a real one), else on `sound`.
     explicit GameRig(const GameSettings& settings, int widthPx = 1024, int heightPx = 768,
-                     const QStringList& selected = tenPictures());
+                     const QStringList& selected = tenPictures(), SoundPlayer* player = nullptr);
 
     SimClock clock;
     FakeTimers timers{clock};
