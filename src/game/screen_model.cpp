@@ -1,5 +1,8 @@
 #include "game/screen_model.h"
 
+#include <algorithm>
+#include <numeric>
+
 GameScreenModel::GameScreenModel() {
     for (int i = 0; i < kPlaces; ++i) {
         characters[i] = Control{120 + 600 * i, 3120, 495, 495, false};
@@ -15,15 +18,33 @@ GameScreenModel::GameScreenModel() {
     message.left = 4680, message.top = 120, message.width = 1335, message.height = 375;
 }
 
+GameScreenModel::Stacking GameScreenModel::charactersFromTop() {
+    Stacking order;
+    std::iota(order.begin(), order.end(), 0);
+    return order;
+}
+
+GameScreenModel::Stacking GameScreenModel::numeralsFromTop() {
+    Stacking order;
+    std::iota(order.rbegin(), order.rend(), 0);
+    return order;
+}
+
+GameScreenModel::Stacking GameScreenModel::cardsFromTop() const {
+    Stacking order;
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [this](int a, int b) { return cards[a].width > cards[b].width; });
+    return order;
+}
+
 HitTarget GameScreenModel::controlAt(std::int32_t x, std::int32_t y) const {
-    // Stacking order from the top: the message, the mark, the cards, the numerals, the
-    // characters, the tray. Of these only the cards and the characters take the pointer. Within
-    // one kind the lower index lies on top.
-    for (int i = 0; i < kPlaces; ++i) {
+    // Of the kinds only the cards and the characters take the pointer.
+    for (int i : cardsFromTop()) {
         if (cards[i].visible && cards[i].contains(x, y))
             return {ControlKind::Card, i};
     }
-    for (int i = 0; i < kPlaces; ++i) {
+    for (int i : charactersFromTop()) {
         if (characters[i].visible && characters[i].contains(x, y))
             return {ControlKind::Character, i};
     }

@@ -54,6 +54,20 @@ struct GameScreenModel {
 
     GameScreenModel();
 
+    // How the controls of one kind lie over one another, topmost first; the window draws them in
+    // the reverse order and the pointer reaches the topmost. Between kinds, from the top: the
+    // message, the mark, the cards, the numerals, the characters, the tray.
+    using Stacking = std::array<int, kPlaces>;
+    // Characters: the lower index on top.
+    static Stacking charactersFromTop();
+    // Numerals: the newer on top. A numeral's number is the ordinal of the touch that laid it, so
+    // the higher number is the newer where two lie on one character (a repeated touch in counting
+    // way 0, a repeat in way 2).
+    static Stacking numeralsFromTop();
+    // Cards: a larger card above smaller ones, so the chosen card, enlarged in the middle of the
+    // screen, lies over the card row it reaches on wide screens; else the lower index on top.
+    Stacking cardsFromTop() const;
+
     // The topmost visible control at (x, y) that takes the pointer. Numerals, the tray and the
     // texts never take it, so a touch through a numeral reaches the character under it.
     HitTarget controlAt(std::int32_t x, std::int32_t y) const;

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <ranges>
 #include <utility>
 
 #include "ui/embedded_pictures.h"
@@ -123,15 +124,16 @@ void GameWindow::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const GameScreenModel& model = m_game.model();
 
-    // Bottom to top: the tray, the characters, the numerals, the cards, the mark, the message.
-    // Within one kind the lower index lies on top.
+    // Bottom to top: the tray, the characters, the numerals, the cards, the mark, the message;
+    // within one kind as the model stacks them.
     if (model.tray.visible) {
         const QRectF tray = m_twips.toPixels(model.tray);
         painter.fillRect(tray, kTrayYellow);
         painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
         painter.drawRect(tray.adjusted(0.5, 0.5, -0.5, -0.5));
     }
-    for (int i = GameScreenModel::kPlaces - 1; i >= 0; --i) {
+    const GameScreenModel::Stacking characters = GameScreenModel::charactersFromTop();
+    for (const int i : std::views::reverse(characters)) {
         if (!model.characters[i].visible)
             continue;
         const QRectF place = m_twips.toPixels(model.characters[i]);
@@ -142,13 +144,15 @@ void GameWindow::paintEvent(QPaintEvent*) {
             painter.drawImage(place, picture);
         }
     }
-    for (int i = GameScreenModel::kPlaces - 1; i >= 0; --i) {
+    const GameScreenModel::Stacking numerals = GameScreenModel::numeralsFromTop();
+    for (const int i : std::views::reverse(numerals)) {
         // The embedded pictures are decoded when first shown, not while the child waits for
         // the first character.
         if (model.numerals[i].visible)
             painter.drawImage(m_twips.toPixels(model.numerals[i]), numeralPicture(i + 1));
     }
-    for (int i = GameScreenModel::kPlaces - 1; i >= 0; --i) {
+    const GameScreenModel::Stacking cards = model.cardsFromTop();
+    for (const int i : std::views::reverse(cards)) {
         if (model.cards[i].visible)
             painter.drawImage(m_twips.toPixels(model.cards[i]), cardPicture(i + 1));
     }

@@ -11,6 +11,7 @@
 
 #include "sim_game.h"
 #include "ui/changed_area.h"
+#include "ui/embedded_pictures.h"
 #include "ui/fonts.h"
 
 namespace {
@@ -57,6 +58,28 @@ ShownScreen shownBy(SimGame& sim) {
     return shownScreen(sim.game().model(), sim.pictures());
 }
 
+// Pixels of `frame` that `picture`, drawn into `place` as the window draws it, would cover
+// fully, yet show something else: what lies over it there.
+int coveredPixels(const QImage& frame, const QImage& picture, const QRectF& place) {
+    QImage alone(frame.size(), QImage::Format_ARGB32_Premultiplied);
+    alone.fill(Qt::transparent);
+    QPainter painter(&alone);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(place, picture);
+    painter.end();
+    int count = 0;
+    for (int y = 0; y < frame.height(); ++y) {
+        for (int x = 0; x < frame.width(); ++x) {
+            const QRgb want = alone.pixel(x, y);
+            const QRgb got = frame.pixel(x, y);
+            count += qAlpha(want) == 255 &&
+                     (qAbs(qRed(got) - qRed(want)) > 2 || qAbs(qGreen(got) - qGreen(want)) > 2 ||
+                      qAbs(qBlue(got) - qBlue(want)) > 2);
+        }
+    }
+    return count;
+}
+
 // Pixels that differ between two frames outside `area`.
 int changesOutside(const QImage& before, const QImage& after, const QRegion& area) {
     int count = 0;
@@ -74,6 +97,8 @@ class DrawingTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { initEmbeddedPictures(); }
+
     void messagesShowAsDrawnDirectly_data() {
         QTest::addColumn<QSize>("screen");
         QTest::newRow("1920 x 1080") << QSize(1920, 1080);
@@ -117,6 +142,50 @@ private slots:
         sim.game().pointerClicked(right.left + right.width / 2, right.top + right.height / 2);
         sim.wait(1000);
         check(model.mark, GameText::RightMark, Qt::red, true);
+    }
+
+    // On a wide screen the newest lies on top where pictures overlap: a numeral laid by a second
+    // touch on one character over the first one's, and the chosen card, enlarged in the middle,
+    // over the card row it reaches down into; the pointer there reaches the chosen card too.
+    void newestOnTopOnAWideScreen() {
+        QTemporaryDir folder;
+        copySamples(folder);
+        GameSettings settings;
+        settings.countWay = CountWay::AnyOrder;
+        settings.minCount = 5;
+        settings.maxCount = 5;
+        SimGame sim(folder.path(), settings, 1920, 1080);
+        const GameScreenModel& model = sim.game().model();
+        const Twips& twips = sim.window().twips();
+        QImage frame(1920, 1080, QImage::Format_RGB32);
+        for (int guard = 0; guard < 200 && sim.game().phase() != Phase::Counting; ++guard)
+            sim.play(50);
+        const Control& first = model.characters[0];
+        for (int touch = 0; touch < 2; ++touch) {
+            sim.wait(1000);
+            sim.game().pointerMoved(first.left + first.width / 2, first.top + first.height / 2);
+        }
+        QCOMPARE(model.numerals[1].left, first.left);
+        sim.render(frame);
+        QCOMPARE(coveredPixels(frame, numeralPicture(2), twips.toPixels(model.numerals[1])), 0);
+
+        QVERIFY(sim.playUntilCards());
+        const Control& four = model.cards[3];
+        sim.game().pointerClicked(four.left + four.width / 2, four.top + four.height / 2);
+        QCOMPARE(sim.game().round().chosenNumber, 4);
+        const QRectF chosen = twips.toPixels(four);
+        QVERIFY(chosen.intersects(twips.toPixels(model.cards[1])));
+        sim.render(frame);
+        QCOMPARE(coveredPixels(frame, cardPicture(4), chosen), 0);
+        const Control& two = model.cards[1];
+        const auto middle = [](std::int32_t a1, std::int32_t a2, std::int32_t b1, std::int32_t b2) {
+            return (std::max(a1, b1) + std::min(a2, b2)) / 2;
+        };
+        const HitTarget hit = model.controlAt(
+            middle(two.left, two.left + two.width, four.left, four.left + four.width),
+            middle(two.top, two.top + two.height, four.top, four.top + four.height));
+        QCOMPARE(hit.kind, ControlKind::Card);
+        QCOMPARE(hit.index, 3);
     }
 
     // Rounds played through every counting way, with wrong and right answers: whatever differs
