@@ -7,9 +7,12 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QStyleHints>
 #include <QTimer>
+#include <QTouchEvent>
 #include <QWindow>
 
+#include <algorithm>
 #include <ranges>
 #include <utility>
 
@@ -22,8 +25,16 @@ const QColor kMarkRed(0xFF, 0x00, 0x00);
 
 // A step that blocks longer than this was waiting for a sound.
 constexpr qint64 kBlockingStepMs = 40;
-// Input that queued up during such a wait arrives within a few milliseconds after it.
-constexpr qint64 kQueuedInputWindowMs = 30;
+// An input device's clock that suddenly runs this far behind ours has started anew; no event
+// waits this long in the queue, a wait for a sound lasts seconds.
+constexpr qint64 kClockRestartMs = 60'000;
+// A contact whose longest side is above this is a palm or the side of a hand, not a fingertip (a
+// child's is about 8 mm across, an adult's thumb laid flat about 20 mm).
+constexpr double kPalmMm = 30.0;
+
+bool isTouchScreen(const QInputDevice* device) {
+    return device != nullptr && device->type() == QInputDevice::DeviceType::TouchScreen;
+}
 
 // What a character whose picture cannot be read shows: a plain grey card of the same size.
 void drawPlaceholder(QPainter& painter, const QRectF& rect) {
@@ -42,6 +53,9 @@ GameWindow::GameWindow(GameScreen& game, const QtCharacterPictures& pictures)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_game(game), m_pictures(pictures) {
     setWindowTitle(QStringLiteral("かぞえましょう"));
     setMouseTracking(true);  // a touch is the pointer moving over a character
+    // A finger is taken as itself, not as the mouse events the system would make of it.
+    setAttribute(Qt::WA_AcceptTouchEvents);
+    m_clock.start();
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -90,17 +104,28 @@ void GameWindow::activateFromOurScreen() {
 void GameWindow::dropInputQueuedDuringWaits(TimerService& timers) {
     auto step = timers.fired;
     timers.fired = [this, step](Step due) {
-        QElapsedTimer took;
-        took.start();
+        const qint64 began = m_clock.elapsed();
         if (step)
             step(due);
-        if (took.elapsed() > kBlockingStepMs)
-            m_sinceBlockingStep.start();
+        const qint64 now = m_clock.elapsed();
+        if (now - began > kBlockingStepMs)
+            m_waitEnded = now;
     };
 }
 
-bool GameWindow::inputHeld() const {
-    return m_sinceBlockingStep.isValid() && m_sinceBlockingStep.elapsed() < kQueuedInputWindowMs;
+// An input event carries the time it was made, on the clock of the system that made it (on X11
+// the X server's milliseconds), not on ours, and it may reach us long after: after a wait, or
+// behind a slow repaint. Each device's clock is tied to ours by the event of it that reached us
+// the quickest: the difference seen then is the closest to the true one, and never below it. So
+// an event's time on our clock is never earlier than when it was really made, and input made
+// after a wait is never taken for input made during it.
+qint64 GameWindow::madeAt(const QInputEvent& event) {
+    const qint64 stamp = qint64(event.timestamp());
+    const qint64 seen = m_clock.elapsed() - stamp;
+    auto offset = m_clockOffsets.find(event.device());
+    if (offset == m_clockOffsets.end() || seen < *offset || seen > *offset + kClockRestartMs)
+        offset = m_clockOffsets.insert(event.device(), seen);
+    return stamp + *offset;
 }
 
 void GameWindow::updatePointer() {
@@ -211,33 +236,131 @@ void GameWindow::drawText(QPainter& painter, const TextControl& text, const QCol
     painter.drawImage(drawn->first, drawn->second);
 }
 
+// Mouse events a touch was turned into: Qt makes them of a touch a window leaves untaken (with the
+// touch screen as their device), and some systems make their own. The touch itself was taken, so
+// they must not count again.
+bool GameWindow::madeFromTouch(const QMouseEvent& event) const {
+    return isTouchScreen(event.device()) ||
+           (m_touchSeen && event.source() == Qt::MouseEventSynthesizedBySystem);
+}
+
 void GameWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (inputHeld())
-        return;
-    const QPointF p = event->position();
-    m_game.pointerMoved(m_twips.fromPixels(p.x()), m_twips.fromPixels(p.y()));
+    if (!madeFromTouch(*event) && !madeDuringWait(*event))
+        pointerMoved(event->position());
 }
 
 void GameWindow::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton && !madeFromTouch(*event) && !madeDuringWait(*event))
         pointerPressed(event->position());
 }
 
 // A quick second click is still a click for a child.
 void GameWindow::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        pointerPressed(event->position());
+    mousePressEvent(event);
+}
+
+void GameWindow::pointerMoved(const QPointF& position) {
+    m_game.pointerMoved(m_twips.fromPixels(position.x()), m_twips.fromPixels(position.y()));
 }
 
 void GameWindow::pointerPressed(const QPointF& position) {
-    if (inputHeld())
-        return;
     const auto x = m_twips.fromPixels(position.x());
     const auto y = m_twips.fromPixels(position.y());
     // A finger that taps without sliding is over the character too: the touch comes before the
     // click, as with a mouse that was moved there.
     m_game.pointerMoved(x, y);
     m_game.pointerClicked(x, y);
+}
+
+bool GameWindow::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel: {
+            const auto& touch = static_cast<const QTouchEvent&>(*event);
+            // A touchpad's fingers move the mouse pointer; the system makes that of them.
+            if (!isTouchScreen(touch.device()))
+                break;
+            fingersMoved(touch);
+            // Every touch is taken, a palm's and a second finger's too: one left untaken would
+            // come back as mouse events.
+            event->accept();
+            return true;
+        }
+        default:
+            break;
+    }
+    return QWidget::event(event);
+}
+
+// On a touch screen the first finger is the pointer: its landing is a press of the mouse (a touch
+// there, then a click), its sliding is the mouse moving, so a slide along the row touches every
+// character it passes. While it is down, other fingers are ignored, and so is a palm at any time:
+// a finger that lands beside a resting palm is the pointer.
+//
+// A double tap, a second landing on the same character or card within the system's double-click
+// time, does what one tap does wherever the game expects one touch, and what two taps do where two
+// are meant: in counting way 0 "どこからでもＯＫ" each touch counts, so while counting there its
+// second tap counts again (unless the first tap's number is still being said: a touch then is
+// lost, as it always is). Everywhere else it is dropped: catching a character, choosing a card,
+// counting in ways 1 and 3 (the second tap would be ignored anyway), in way 2 (it would be a
+// repeat: the next number said over a counted character) and in way 4 "かぞえ無し" (no touch
+// counts until the second wrong answer, then as in way 1). A mouse's double click stays two
+// clicks, as it always was.
+void GameWindow::fingersMoved(const QTouchEvent& event) {
+    m_touchSeen = true;
+    if (event.type() == QEvent::TouchCancel) {
+        m_finger = -1;
+        return;
+    }
+    if (event.type() == QEvent::TouchBegin)
+        m_finger = -1;  // no finger was down
+    const qint64 made = madeAt(event);
+    // A finger that landed during a wait stays the pointer, but only what it does after counts.
+    const bool stale = made < m_waitEnded;
+    for (const QEventPoint& point : event.points()) {
+        if (m_finger < 0 && point.state() == QEventPoint::Pressed && !isPalm(point)) {
+            m_finger = point.id();
+            if (!stale)
+                fingerLanded(point.position(), made);
+        } else if (point.id() == m_finger) {
+            if (point.state() == QEventPoint::Released)
+                m_finger = -1;
+            else if (point.state() == QEventPoint::Updated && !stale && !isPalm(point))
+                pointerMoved(point.position());
+        }
+    }
+}
+
+void GameWindow::fingerLanded(const QPointF& position, qint64 madeAt) {
+    const GameScreenModel& model = m_game.model();
+    const HitTarget target =
+        model.controlAt(m_twips.fromPixels(position.x()), m_twips.fromPixels(position.y()));
+    // The control where it stands now: a character caught and gone into the tray is tapped anew.
+    Tap tap{target.kind, target.index, 0, 0, madeAt};
+    if (target.kind != ControlKind::None) {
+        const Control& control = target.kind == ControlKind::Card ? model.cards[target.index]
+                                                                  : model.characters[target.index];
+        tap.left = control.left;
+        tap.top = control.top;
+    }
+    const bool again =
+        target.kind != ControlKind::None && tap.sameControl(m_lastTap) &&
+        madeAt - m_lastTap.madeAt < QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    m_lastTap = tap;
+    const bool everyTouchCounts =
+        m_game.phase() == Phase::Counting && m_game.settings().countWay == CountWay::AnyOrder;
+    if (!again || everyTouchCounts)
+        pointerPressed(position);
+}
+
+// Only a device that reports the size of a contact (its ellipse) tells a palm; on others every
+// contact is a finger.
+bool GameWindow::isPalm(const QEventPoint& point) const {
+    const QSizeF size = point.ellipseDiameters();  // logical pixels
+    const qreal dpi = screen() != nullptr ? screen()->physicalDotsPerInch() : 0;
+    return std::max(size.width(), size.height()) / (dpi > 0 ? dpi : 96.0) * 25.4 > kPalmMm;
 }
 
 void GameWindow::keyPressEvent(QKeyEvent* event) {
