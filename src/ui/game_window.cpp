@@ -18,6 +18,7 @@
 
 #include "ui/embedded_pictures.h"
 #include "ui/fonts.h"
+#include "ui/sound_files.h"
 
 namespace {
 const QColor kTrayYellow(0xFF, 0xFF, 0x80);
@@ -137,9 +138,9 @@ void GameWindow::updatePointer() {
         unsetCursor();
         return;
     }
-    // The invisible pointer is "Clear.ico" beside the sounds; without it the pointer is hidden
-    // all the same.
-    const QPixmap clear(QStringLiteral("Clear.ico"));
+    // The invisible pointer is "Clear.ico", found where the sounds are; without it the pointer is
+    // hidden all the same.
+    const QPixmap clear(findSoundFile(QStringLiteral("Clear.ico")));
     setCursor(clear.isNull() ? QCursor(Qt::BlankCursor) : QCursor(clear, 0, 0));
 }
 

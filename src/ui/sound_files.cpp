@@ -1,6 +1,9 @@
 #include "ui/sound_files.h"
 
+#include <QFileInfo>
+
 #include "state/family_voice.h"
+#include "state/install_places.h"
 
 QString soundFileName(Sound sound) {
     switch (sound) {
@@ -30,5 +33,8 @@ QString findSoundFile(const QString& name) {
     // The family's own recording of a word comes before every other voice (the voice screen).
     if (const QString recorded = familyRecording(name); !recorded.isEmpty())
         return recorded;
-    return name;
+    if (QFileInfo(name).isFile())
+        return name;
+    const QString installed = installedDataFolder() + QStringLiteral("sounds/") + name;
+    return QFileInfo(installed).isFile() ? installed : name;
 }

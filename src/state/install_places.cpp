@@ -1,0 +1,53 @@
+#include "state/install_places.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include "state/selection_file.h"
+#include "state/settings_file.h"
+
+QString installedDataFolder() {
+    // Relative to the program (KAZOE_DATA_FROM_PROGRAM comes from the install layout), never an
+    // absolute path fixed at build time: the same tree works in /usr, in /usr/local, in a
+    // staging folder or in a folder of the user's own.
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    return QDir::cleanPath(programFolder.filePath(QStringLiteral(KAZOE_DATA_FROM_PROGRAM))) +
+           QLatin1Char('/');
+}
+
+QString userPictureFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/kazoemashou/characters/");
+}
+
+bool fillWithSamplesOnFirstStart(const QString& folder, const QString& samplesFolder,
+                                 const WarningSink& warn) {
+    QDir target(folder);
+    QStringList present = target.entryList(QDir::Files | QDir::Hidden);
+    present.removeOne(kSettingsFileName);
+    present.removeOne(kSelectionFileName);
+    if (!present.isEmpty())
+        return false;
+    const QDir samples(samplesFolder);
+    const QStringList names = samples.entryList({QStringLiteral("*.gif")}, QDir::Files, QDir::Name);
+    if (names.isEmpty()) {
+        warn(QStringLiteral("kazoemashou: no sample characters in \"%1\" to start \"%2\" with")
+                 .arg(QDir::toNativeSeparators(samplesFolder), QDir::toNativeSeparators(folder)));
+        return false;
+    }
+    int copied = 0;
+    if (QDir().mkpath(folder)) {
+        for (const QString& name : names)
+            copied += QFile::copy(samples.filePath(name), target.filePath(name)) ? 1 : 0;
+    }
+    if (copied < names.size()) {
+        warn(QStringLiteral("kazoemashou: only %1 of the %2 sample characters could be copied to "
+                            "\"%3\"")
+                 .arg(copied)
+                 .arg(names.size())
+                 .arg(QDir::toNativeSeparators(folder)));
+    }
+    return copied > 0;
+}
