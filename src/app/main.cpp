@@ -2,6 +2,8 @@
 // event loop. Everything it wires is described where it is defined.
 
 #include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <cstdio>
@@ -10,9 +12,13 @@
 #include <memory>
 
 #include "game/game_screen.h"
+#include "record/record.h"
+#include "record/record_file.h"
+#include "screens/children_screen.h"
 #include "screens/selection_screen.h"
 #include "screens/settings_screen.h"
 #include "screens/voice_screen.h"
+#include "screens/who_plays_screen.h"
 #include "state/start_up.h"
 #include "ui/character_pictures.h"
 #include "ui/clock_random.h"
@@ -31,8 +37,16 @@ class ProgramHost : public GameHost {
 public:
     // How each adult screen is opened.
     std::map<AdultScreen, std::function<void()>> screens;
-    void endProgram() override { QCoreApplication::exit(0); }
+    // Called first at every adult's key: the adult is at the machine now.
+    std::function<void()> adultCame;
+    void endProgram() override {
+        if (adultCame)
+            adultCame();
+        QCoreApplication::exit(0);
+    }
     void showScreen(AdultScreen screen) override {
+        if (adultCame)
+            adultCame();
         if (auto opener = screens.find(screen); opener != screens.end())
             opener->second();
     }
@@ -41,6 +55,18 @@ public:
 void warnOnStderr(const QString& line) {
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
 }
+
+// The record's clock: the computer's time at start-up, moved on by a steady clock, so that the
+// times within a round never jump with a change of the computer's clock.
+class ComputerClock : public RecordClock {
+public:
+    ComputerClock() : m_start(QDateTime::currentMSecsSinceEpoch()) { m_running.start(); }
+    qint64 nowMs() const override { return m_start + m_running.elapsed(); }
+
+private:
+    qint64 m_start;
+    QElapsedTimer m_running;
+};
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -66,6 +92,23 @@ int main(int argc, char* argv[]) {
     GameWindow window(game, pictures);
     window.dropInputQueuedDuringWaits(timers);
 
+    // Each child's record, in the user's own data folder. What the adult must hear of it is
+    // shown at start-up, before the first round, or as an adult's key is pressed: never over a
+    // child's round.
+    ComputerClock recordClock;
+    Record record(RecordFile::defaultPath(), recordClock, shared.settings);
+    game.setListener(&record.listener());
+    const auto tellAdult = [](const QStringList& messages) {
+        for (const QString& message : messages) {
+            warnOnStderr(QStringLiteral("kazoemashou: ") + message);
+            showWarning(nullptr, message, Record::kMessageTitle);
+        }
+    };
+    host.adultCame = [&] {
+        record.flush();  // the round just stopped is written, or has failed
+        tellAdult(record.takeMessages());
+    };
+
     // The adult screens are made when H or N first asks for them: building them at start-up
     // kept the child waiting for the first character.
     std::unique_ptr<SettingsScreen> settings;
@@ -90,6 +133,38 @@ int main(int argc, char* argv[]) {
             voice = std::make_unique<VoiceScreen>(sound, comeBack);
         voice->open();
     };
+    // "だれがあそぶ？": the game begins, or comes back, with the child chosen.
+    std::unique_ptr<WhoPlaysScreen> whoPlays;
+    const auto play = [&](std::optional<qint64> child) {
+        record.choosePlayer(child);
+        if (window.isVisible())
+            window.comeBack();
+        else
+            window.start();
+    };
+    host.screens[AdultScreen::WhoPlays] = [&] {
+        if (window.isVisible())
+            window.leaveForScreen();
+        if (!whoPlays)
+            whoPlays =
+                std::make_unique<WhoPlaysScreen>(shared, play, [&host] { host.endProgram(); });
+        whoPlays->open(record.children());
+    };
+    // Leaving the children screen asks who plays when children exist and none has been chosen
+    // (the first ones were just added, or the child playing was removed).
+    std::unique_ptr<ChildrenScreen> childrenScreen;
+    host.screens[AdultScreen::Children] = [&] {
+        window.leaveForScreen();
+        if (!childrenScreen) {
+            childrenScreen = std::make_unique<ChildrenScreen>(record, shared, [&] {
+                if (record.mustAskWhoPlays())
+                    host.screens[AdultScreen::WhoPlays]();
+                else
+                    window.comeBack();
+            });
+        }
+        childrenScreen->open();
+    };
 
     // Every window's icon, for the task bar, and the sounds of the touches to come. Reading them
     // took a few milliseconds of the wait for the first character (the icon most of them), so
@@ -103,6 +178,12 @@ int main(int argc, char* argv[]) {
     // slowed that frame down. It never waits longer than a moment.
     sound.holdSounds();
     QTimer::singleShot(kLongestHoldMs, &window, [&sound] { sound.releaseHeldSounds(); });
-    window.start();
+    tellAdult(record.open());
+    // While no child exists the game starts as it always has; with children, who plays is
+    // asked first.
+    if (record.mustAskWhoPlays())
+        host.screens[AdultScreen::WhoPlays]();
+    else
+        window.start();
     return QApplication::exec();
 }

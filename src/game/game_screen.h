@@ -17,16 +17,20 @@ constexpr int Escape = 27;  // ends the game
 constexpr int H = 72;
 constexpr int N = 78;
 constexpr int V = 86;
+constexpr int C = 67;
+constexpr int W = 87;
 
 struct ScreenKey {
     int key;
     AdultScreen screen;
 };
 // The key of each adult screen.
-inline constexpr std::array<ScreenKey, 3> kScreenKeys{{
+inline constexpr std::array<ScreenKey, 5> kScreenKeys{{
     {H, AdultScreen::Settings},
     {N, AdultScreen::Selection},
     {V, AdultScreen::Voice},
+    {C, AdultScreen::Children},
+    {W, AdultScreen::WhoPlays},
 }};
 
 // Whether `key` is one of the adult's keys: Esc or the key of a screen.

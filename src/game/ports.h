@@ -109,6 +109,8 @@ enum class AdultScreen {
     Settings,   // H: how the game plays
     Selection,  // N: which pictures take part
     Voice,      // V: the family's own voice
+    Children,   // C: the children whose rounds are recorded
+    WhoPlays,   // W: "だれがあそぶ？", the child who plays next
 };
 
 // What the game screen asks of the program around it.

@@ -26,6 +26,12 @@ void Recorder::characterShown(int index) {
 void Recorder::characterCaught(int index) {
     if (!m_open || index < 0 || index >= int(m_shownAt.size()))
         return;
+    // Without sound a character can be caught again before it goes into the tray: the first
+    // catch is the one that counts.
+    for (const RoundRecord::Catch& c : std::as_const(m_round.catches)) {
+        if (c.place == index)
+            return;
+    }
     const qint64 at = sinceBegan();
     m_round.catches.append({index, at, at - m_shownAt[index]});
 }

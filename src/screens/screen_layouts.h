@@ -85,3 +85,23 @@ constexpr DesignBox decideButton{840, 3960, 1095, 495};         // "決定"
 constexpr DesignBox addPicturesButton{2640, 5520, 1335, 375};   // "画像を追加…"
 constexpr DesignBox removePictureButton{4080, 5520, 855, 375};  // "削除…"
 }  // namespace SelectionLayout
+
+// The children screen, "こどもの登録".
+namespace ChildrenLayout {
+constexpr int kWidth = 9000;
+constexpr int kHeight = 6900;
+constexpr DesignBox outline{120, 120, 8760, 6660};
+constexpr DesignBox title{360, 300, 3000, 375};
+constexpr DesignBox childLabel{360, 840, 2700, 255};
+constexpr DesignBox childList{360, 1140, 2700, 4200};
+constexpr DesignBox nameLabel{3300, 840, 5340, 255};
+constexpr DesignBox nameEdit{3300, 1140, 3000, 375};
+constexpr DesignBox markLabel{3300, 1680, 5340, 255};
+constexpr DesignBox markList{3300, 1980, 5340, 3360};
+constexpr DesignBox messageLine{360, 5400, 8280, 420};  // two lines
+constexpr DesignBox addButton{3300, 5880, 1095, 375};     // "追加"
+constexpr DesignBox changeButton{4560, 5880, 1095, 375};  // "変更"
+constexpr DesignBox removeButton{5820, 5880, 1095, 375};  // "削除"
+constexpr DesignBox closeButton{7545, 5880, 1095, 375};   // "閉じる"
+constexpr DesignBox credit{360, 6000, 2700, 255};
+}  // namespace ChildrenLayout

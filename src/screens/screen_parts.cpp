@@ -189,6 +189,14 @@ void ScreenButton::keyPressEvent(QKeyEvent* event) {
     QPushButton::keyPressEvent(event);
 }
 
+ScreenButton* makeButton(QWidget* window, const char* name, const QString& caption,
+                         const DesignBox& place) {
+    auto* button = new ScreenButton(caption, window);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(toPixels(place));
+    return button;
+}
+
 QLabel* makeCreditLine(QWidget* window) {
     auto* label = new QLabel(QStringLiteral("かぞえましょう　せいさく"), window);
     label->setAlignment(Qt::AlignCenter);

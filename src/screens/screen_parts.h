@@ -104,6 +104,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
+// A ScreenButton named `name` with `caption`, placed in its window by design.
+ScreenButton* makeButton(QWidget* window, const char* name, const QString& caption,
+                         const DesignBox& place);
+
 // The maker's credit line: black on the button-shadow grey.
 QLabel* makeCreditLine(QWidget* window);
 

@@ -1,0 +1,233 @@
+#include "screens/children_screen.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "record/record.h"
+#include "screens/screen_layouts.h"
+#include "screens/thumbnails.h"
+
+using namespace ScreenParts;
+namespace Layout = ChildrenLayout;
+
+namespace {
+constexpr int kIdRole = Qt::UserRole + 2;
+constexpr int kMarkRole = Qt::UserRole + 3;
+
+QLabel* makeLabel(QWidget* window, const char* name, const QString& caption,
+                  const DesignBox& place) {
+    auto* label = new QLabel(caption, window);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(toPixels(place));
+    return label;
+}
+
+// A list of pictures with their thumbnails, read as their rows are first drawn.
+QListWidget* makePictureList(QWidget* window, const char* name, const DesignBox& place,
+                             ThumbnailDelegate** thumbnails) {
+    auto* list = new QListWidget(window);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setGeometry(toPixels(place));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setUniformItemSizes(true);
+    list->setIconSize(QSize(ThumbnailDelegate::kSide, ThumbnailDelegate::kSide));
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setTextElideMode(Qt::ElideMiddle);
+    *thumbnails = new ThumbnailDelegate(list);
+    list->setItemDelegate(*thumbnails);
+    return list;
+}
+}  // namespace
+
+ChildrenScreen::ChildrenScreen(Record& record, const SharedState& state,
+                               std::function<void()> returnToGame, QWidget* parent)
+    : AdultScreen(QStringLiteral("childrenScreen"), QStringLiteral("こどもの登録"), Layout::kWidth,
+                  Layout::kHeight, std::move(returnToGame), parent),
+      m_record(record),
+      m_state(state) {
+    buildControls();
+}
+
+void ChildrenScreen::buildControls() {
+    auto* outline = new WindowOutline(this);
+    outline->setGeometry(toPixels(Layout::outline));
+    const int insideLeft = outline->x() + 4;
+    const int insideRight = outline->geometry().right() - 4;
+
+    QLabel* title = makeTitle(QStringLiteral("こどもの登録"), this);
+    title->setObjectName(QStringLiteral("title"));
+    title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    title->setGeometry(toPixels(Layout::title));
+    fitCaption(title, insideLeft, insideRight, Anchor::Left);
+
+    makeLabel(this, "childLabel", QStringLiteral("こども"), Layout::childLabel);
+    m_childList = makePictureList(this, "childList", Layout::childList, &m_childThumbnails);
+    makeLabel(this, "nameLabel", QStringLiteral("なまえ（ひらがなかカタカナ）"), Layout::nameLabel);
+    m_nameEdit = new QLineEdit(this);
+    m_nameEdit->setObjectName(QStringLiteral("nameEdit"));
+    m_nameEdit->setGeometry(toPixels(Layout::nameEdit));
+    m_nameEdit->setMaxLength(Record::kLongestName * 2);
+    m_nameEdit->setPlaceholderText(QStringLiteral("れい：ゆうと"));
+    makeLabel(this, "markLabel", QStringLiteral("マーク（キャラを１つえらぶ）"), Layout::markLabel);
+    m_markList = makePictureList(this, "markList", Layout::markList, &m_markThumbnails);
+
+    m_messageLine = makeLabel(this, "messageLine", QString(), Layout::messageLine);
+    m_messageLine->setWordWrap(true);
+    m_messageLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    ScreenButton* addButton =
+        makeButton(this, "addButton", QStringLiteral("追加"), Layout::addButton);
+    ScreenButton* changeButton =
+        makeButton(this, "changeButton", QStringLiteral("変更"), Layout::changeButton);
+    ScreenButton* removeButton =
+        makeButton(this, "removeButton", QStringLiteral("削除"), Layout::removeButton);
+    ScreenButton* closeButton =
+        makeButton(this, "closeButton", QStringLiteral("閉じる"), Layout::closeButton);
+    for (QWidget* button : {addButton, changeButton, removeButton, closeButton})
+        fitCaption(button, button->x() - 4, button->geometry().right() + 4, Anchor::Centre);
+
+    QLabel* credit = makeCreditLine(this);
+    credit->setObjectName(QStringLiteral("credit"));
+    credit->setGeometry(toPixels(Layout::credit));
+    fitCaption(credit, insideLeft, addButton->x() - 6, Anchor::Centre);
+
+    connect(m_childList, &QListWidget::itemSelectionChanged, this, [this] { childChosen(); });
+    connect(m_nameEdit, &QLineEdit::returnPressed, this,
+            [this] { chosenChild() != 0 ? change() : add(); });
+    connect(addButton, &QPushButton::clicked, this, [this] { add(); });
+    connect(changeButton, &QPushButton::clicked, this, [this] { change(); });
+    connect(removeButton, &QPushButton::clicked, this, [this] { remove(); });
+    connect(closeButton, &QPushButton::clicked, this, [this] { cancel(); });
+
+    setTabChain(
+        {m_childList, m_nameEdit, m_markList, addButton, changeButton, removeButton, closeButton});
+}
+
+void ChildrenScreen::load() {
+    // The pictures of the data folder, each a possible mark.
+    m_markList->clear();
+    for (const QString& file : m_state.characterFiles) {
+        auto* item = new QListWidgetItem(file, m_markList);
+        item->setData(ThumbnailDelegate::PathRole, m_state.pathOf(file));
+    }
+    listChildren(0);
+    m_nameEdit->clear();
+    m_nameEdit->setFocus();
+    say(QString(), false);
+}
+
+void ChildrenScreen::listChildren(qint64 chosenId) {
+    const QSignalBlocker quiet(m_childList);
+    m_childList->clear();
+    for (const ChildEntry& child : m_record.children()) {
+        auto* item = new QListWidgetItem(child.name, m_childList);
+        item->setData(kIdRole, child.id);
+        item->setData(kMarkRole, child.mark);
+        item->setData(ThumbnailDelegate::PathRole, m_state.pathOf(child.mark));
+        if (child.id == chosenId)
+            item->setSelected(true);
+    }
+    m_removeAsked = 0;
+}
+
+qint64 ChildrenScreen::chosenChild() const {
+    const QList<QListWidgetItem*> chosen = m_childList->selectedItems();
+    return chosen.isEmpty() ? 0 : chosen.first()->data(kIdRole).toLongLong();
+}
+
+QString ChildrenScreen::chosenMark() const {
+    const QList<QListWidgetItem*> chosen = m_markList->selectedItems();
+    return chosen.isEmpty() ? QString() : chosen.first()->text();
+}
+
+// A child chosen in the list: their name and mark come into the entries, to be changed.
+void ChildrenScreen::childChosen() {
+    m_removeAsked = 0;
+    const QList<QListWidgetItem*> chosen = m_childList->selectedItems();
+    if (chosen.isEmpty())
+        return;
+    m_nameEdit->setText(chosen.first()->text());
+    const QString mark = chosen.first()->data(kMarkRole).toString();
+    m_markList->clearSelection();
+    for (int i = 0; i < m_markList->count(); ++i) {
+        if (m_markList->item(i)->text() == mark) {
+            m_markList->item(i)->setSelected(true);
+            m_markList->scrollToItem(m_markList->item(i));
+        }
+    }
+    say(QString(), false);
+}
+
+void ChildrenScreen::add() {
+    qint64 id = 0;
+    const QString problem = m_record.addChild(m_nameEdit->text(), chosenMark(), &id);
+    if (!problem.isEmpty()) {
+        say(problem, true);
+        return;
+    }
+    listChildren(id);
+    const QList<QListWidgetItem*> added = m_childList->selectedItems();
+    say(QStringLiteral("「%1」を登録しました。")
+            .arg(added.isEmpty() ? QString() : added[0]->text()),
+        false);
+    m_nameEdit->clear();
+    m_markList->clearSelection();
+    m_childList->clearSelection();
+}
+
+void ChildrenScreen::change() {
+    const qint64 id = chosenChild();
+    if (id == 0) {
+        say(QStringLiteral("変える子を左の一覧から選んでください。"), true);
+        return;
+    }
+    const QString problem = m_record.changeChild(id, m_nameEdit->text(), chosenMark());
+    if (!problem.isEmpty()) {
+        say(problem, true);
+        return;
+    }
+    listChildren(id);
+    say(QStringLiteral("変えました。"), false);
+}
+
+// Removing a child removes their record too, so the button must be pressed twice for one child.
+void ChildrenScreen::remove() {
+    const qint64 id = chosenChild();
+    if (id == 0) {
+        say(QStringLiteral("消す子を左の一覧から選んでください。"), true);
+        return;
+    }
+    const QString name = m_childList->selectedItems().first()->text();
+    if (m_removeAsked != id) {
+        m_removeAsked = id;
+        say(QStringLiteral("もう一度「削除」を押すと、「%1」とその記録をすべて消します。")
+                .arg(name),
+            true);
+        return;
+    }
+    const QString problem = m_record.removeChild(id);
+    if (!problem.isEmpty()) {
+        say(problem, true);
+        return;
+    }
+    listChildren(0);
+    m_nameEdit->clear();
+    m_markList->clearSelection();
+    say(QStringLiteral("「%1」を消しました。").arg(name), false);
+}
+
+void ChildrenScreen::cancel() {
+    returnToGame();
+}
+
+// The message line: a problem in red, anything else in the text colour.
+void ChildrenScreen::say(const QString& message, bool problem) {
+    QString shown = message;
+    shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    m_messageLine->setText(shown);
+    QPalette colours = palette();
+    if (problem)
+        colours.setColor(QPalette::WindowText, Qt::red);
+    m_messageLine->setPalette(colours);
+}

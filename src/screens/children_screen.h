@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+
+#include "screens/screen_parts.h"
+#include "state/shared_state.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class Record;
+class ThumbnailDelegate;
+
+// The children screen (C on the game screen): the children whose rounds are recorded, each with
+// a name in kana and a mark chosen from the character pictures. "追加" adds the name and mark
+// entered, "変更" gives the chosen child the name and mark entered, "削除" removes the chosen
+// child and their record (it asks to be pressed a second time first), "閉じる" goes back. Each
+// change is kept in the record at once; what goes wrong shows in the message line.
+class ChildrenScreen : public ScreenParts::AdultScreen {
+public:
+    ChildrenScreen(Record& record, const SharedState& state, std::function<void()> returnToGame,
+                   QWidget* parent = nullptr);
+
+    // Lists the children and the pictures anew; the entries start empty.
+    void load() override;
+
+private:
+    void buildControls();
+    void listChildren(qint64 chosenId);
+    void childChosen();
+    void add();
+    void change();
+    void remove();
+    void cancel() override;
+    void say(const QString& message, bool problem);
+    QString chosenMark() const;
+    qint64 chosenChild() const;
+
+    Record& m_record;
+    const SharedState& m_state;
+    QListWidget* m_childList = nullptr;
+    QLineEdit* m_nameEdit = nullptr;
+    QListWidget* m_markList = nullptr;
+    ThumbnailDelegate* m_markThumbnails = nullptr;
+    ThumbnailDelegate* m_childThumbnails = nullptr;
+    QLabel* m_messageLine = nullptr;
+    qint64 m_removeAsked = 0;  // the child "削除" was pressed for once; 0: none
+};
