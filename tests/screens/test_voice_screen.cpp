@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <memory>
 
 #include "screens/screens_test_support.h"
 #include "screens/voice_screen.h"
@@ -30,6 +31,13 @@ namespace {
 constexpr int kLongestMs = 1000;
 constexpr int kToneHz = 440;
 constexpr int kMonitorRate = 22050;
+
+bool pactl(const QStringList& arguments) {
+    QProcess tool;
+    tool.start(QStringLiteral("pactl"), arguments);
+    return tool.waitForFinished(3000) && tool.exitStatus() == QProcess::NormalExit &&
+           tool.exitCode() == 0;
+}
 
 // A private PulseAudio server: a 440 Hz tone as the default microphone, a null sink as the
 // loudspeaker.
@@ -63,12 +71,6 @@ public:
     }
 
 private:
-    static bool pactl(const QStringList& arguments) {
-        QProcess tool;
-        tool.start(QStringLiteral("pactl"), arguments);
-        return tool.waitForFinished(3000) && tool.exitStatus() == QProcess::NormalExit &&
-               tool.exitCode() == 0;
-    }
     QTemporaryDir m_runtime;
     QProcess m_server;
 };
@@ -110,15 +112,19 @@ int longestToneMs(const QList<double>& x, int rate) {
 class TestVoiceScreen : public QObject {
     Q_OBJECT
 private slots:
+    // Every test has a data folder of its own.
     void init() {
-        QVERIFY(m_data.isValid());
-        qputenv("XDG_DATA_HOME", m_data.path().toLocal8Bit());
+        m_data = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_data->isValid());
+        qputenv("XDG_DATA_HOME", m_data->path().toLocal8Bit());
     }
     void recordsAWordAndTheGamePlaysIt();
+    void silentMicrophone();
     void withoutMicrophone();
 
 private:
-    QTemporaryDir m_data;
+    void recordingFails(const QString& problem);
+    std::unique_ptr<QTemporaryDir> m_data;
 };
 
 void TestVoiceScreen::recordsAWordAndTheGamePlaysIt() {
@@ -205,25 +211,42 @@ void TestVoiceScreen::recordsAWordAndTheGamePlaysIt() {
              qPrintable(QStringLiteral("tone heard for %1 ms").arg(toneMs)));
 }
 
-void TestVoiceScreen::withoutMicrophone() {
-    if (!QMediaDevices::audioInputs().isEmpty())
-        QSKIP("runs where the desktop offers no microphone (its own CTest entry)");
-    // An earlier recording stays as it was.
+// Records "いち" over an earlier recording and expects the message `problem`: nothing is written,
+// and the earlier recording stays as it was.
+void TestVoiceScreen::recordingFails(const QString& problem) {
     const QByteArray earlier = "RIFF earlier recording";
     QVERIFY(saveFamilyRecording(QStringLiteral("1.wav"), earlier));
-
     QtSoundPlayer player;
     VoiceScreen screen(player, {}, kLongestMs);
     screen.open();
     WarningRecorder warnings;
     screen.findChild<QPushButton*>(QStringLiteral("recordButton"))->click();
-    QTRY_COMPARE(warnings.messages.size(), 1);
-    QVERIFY(warnings.messages[0].first.contains(QStringLiteral("マイクが見つかりません")));
+    QTRY_COMPARE_WITH_TIMEOUT(warnings.messages.size(), 1, 5000);
+    QVERIFY2(warnings.messages[0].first.contains(problem), qPrintable(warnings.messages[0].first));
     QVERIFY(!screen.findChild<QPushButton*>(QStringLiteral("keepButton"))->isEnabled());
     QCOMPARE(QDir(familyVoiceFolder()).entryList(QDir::Files), QStringList{"1.wav"});
     QFile file(familyVoiceFolder() + QStringLiteral("1.wav"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), earlier);
+}
+
+void TestVoiceScreen::silentMicrophone() {
+    if (!g_haveToneMicrophone)
+        QSKIP("needs pulseaudio with module-sine-source");
+    // A muted microphone delivers silence.
+    const auto mute = [](const char* on) {
+        return pactl(
+            {QStringLiteral("set-source-mute"), QStringLiteral("sine"), QString::fromLatin1(on)});
+    };
+    QVERIFY(mute("1"));
+    recordingFails(QStringLiteral("声が聞こえませんでした"));
+    QVERIFY(mute("0"));
+}
+
+void TestVoiceScreen::withoutMicrophone() {
+    if (!QMediaDevices::audioInputs().isEmpty())
+        QSKIP("runs where the desktop offers no microphone (its own CTest entry)");
+    recordingFails(QStringLiteral("マイクが見つかりません"));
 }
 
 int main(int argc, char* argv[]) {
