@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -11,6 +12,7 @@
 #include <map>
 #include <memory>
 
+#include "command_line.h"
 #include "game/game_screen.h"
 #include "record/record.h"
 #include "record/record_file.h"
@@ -19,8 +21,10 @@
 #include "screens/settings_screen.h"
 #include "screens/voice_screen.h"
 #include "screens/who_plays_screen.h"
+#include "state/install_places.h"
 #include "state/start_up.h"
 #include "ui/character_pictures.h"
+#include "ui/classroom_lock.h"
 #include "ui/clock_random.h"
 #include "ui/embedded_pictures.h"
 #include "ui/game_window.h"
@@ -73,12 +77,33 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     initEmbeddedPictures();
     QApplication::setApplicationName(QStringLiteral("kazoemashou"));
+    QApplication::setApplicationVersion(QStringLiteral(KAZOE_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(KAZOE_APP_ID));
 
-    std::optional<SharedState> data =
-        loadGameData(app.arguments().mid(1), pictureSuffixes(), warnOnStderr);
+    const std::optional<CommandLine> options = readCommandLine(app);
+    if (!options)
+        return 2;
+    QStringList folder = options->folderWords;
+    if (options->userFolder) {
+        folder = QStringList{userPictureFolder()};
+        if (fillWithSamplesOnFirstStart(
+                folder[0], installedDataFolder() + QStringLiteral("characters"), warnOnStderr)) {
+            warnOnStderr(QStringLiteral("kazoemashou: the sample characters are in \"%1\"; put "
+                                        "your own pictures there")
+                             .arg(QDir::toNativeSeparators(folder[0])));
+        }
+    }
+
+    std::optional<SharedState> data = loadGameData(folder, pictureSuffixes(), warnOnStderr);
     if (!data) {
         QApplication::setWindowIcon(gameIcon());
-        showWarning(nullptr, kNoPicturesMessage, kGameTitle);
+        // Started on the user's own folder (from the menu), the adult is told where it is.
+        showWarning(nullptr,
+                    options->userFolder
+                        ? kNoPicturesMessage + QStringLiteral("\n\n画像を入れるフォルダー：\n") +
+                              QDir::toNativeSeparators(folder[0])
+                        : kNoPicturesMessage,
+                    kGameTitle);
         return 1;
     }
     SharedState& shared = *data;
@@ -108,6 +133,8 @@ int main(int argc, char* argv[]) {
         record.flush();  // the round just stopped is written, or has failed
         tellAdult(record.takeMessages());
     };
+    if (options->locked)
+        new ClassroomLock(window, game);  // the window owns it
 
     // The adult screens are made when H or N first asks for them: building them at start-up
     // kept the child waiting for the first character.
