@@ -13,7 +13,6 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <ranges>
 #include <utility>
 
 #include "ui/embedded_pictures.h"
@@ -151,7 +150,8 @@ void GameWindow::paintEvent(QPaintEvent*) {
     const GameScreenModel& model = m_game.model();
 
     // Bottom to top: the tray, the characters, the numerals, the cards, the mark, the message;
-    // within one kind as the model stacks them.
+    // within one kind as the model stacks them. (Plain reverse iterators: clang 14 cannot
+    // reverse a const array with std::views on Debian 12's library.)
     if (model.tray.visible) {
         const QRectF tray = m_twips.toPixels(model.tray);
         painter.fillRect(tray, kTrayYellow);
@@ -159,7 +159,8 @@ void GameWindow::paintEvent(QPaintEvent*) {
         painter.drawRect(tray.adjusted(0.5, 0.5, -0.5, -0.5));
     }
     const GameScreenModel::Stacking characters = GameScreenModel::charactersFromTop();
-    for (const int i : std::views::reverse(characters)) {
+    for (auto at = characters.rbegin(); at != characters.rend(); ++at) {
+        const int i = *at;
         if (!model.characters[i].visible)
             continue;
         const QRectF place = m_twips.toPixels(model.characters[i]);
@@ -171,14 +172,16 @@ void GameWindow::paintEvent(QPaintEvent*) {
         }
     }
     const GameScreenModel::Stacking numerals = GameScreenModel::numeralsFromTop();
-    for (const int i : std::views::reverse(numerals)) {
+    for (auto at = numerals.rbegin(); at != numerals.rend(); ++at) {
+        const int i = *at;
         // The embedded pictures are decoded when first shown, not while the child waits for
         // the first character.
         if (model.numerals[i].visible)
             painter.drawImage(m_twips.toPixels(model.numerals[i]), numeralPicture(i + 1));
     }
     const GameScreenModel::Stacking cards = model.cardsFromTop();
-    for (const int i : std::views::reverse(cards)) {
+    for (auto at = cards.rbegin(); at != cards.rend(); ++at) {
+        const int i = *at;
         if (model.cards[i].visible)
             painter.drawImage(m_twips.toPixels(model.cards[i]), cardPicture(i + 1));
     }
