@@ -224,7 +224,9 @@ private:
         return eventsSince(since).filter(QStringLiteral("counted"));
     }
 
-    QPointingDevice* m_screen = QTest::createTouchDevice();
+    // The test owns the simulated touch screen: Qt only registers it.
+    std::unique_ptr<QPointingDevice> m_screenOwned{QTest::createTouchDevice()};
+    QPointingDevice* m_screen = m_screenOwned.get();
     QtCharacterPictures m_pictures;
     std::unique_ptr<GameRig> m_rig;
     std::unique_ptr<Child> m_child;
