@@ -21,6 +21,8 @@ int gameKeyOf(const QKeyEvent& event) {
 ClassroomLock::ClassroomLock(QWidget& window, GameScreen& game) : QObject(&window), m_game(game) {
     m_hold.setSingleShot(true);
     m_hold.setInterval(kHoldMs);
+    // A coarse timer may fire up to a tenth of a second early: the adult holds two full seconds.
+    m_hold.setTimerType(Qt::PreciseTimer);
     connect(&m_hold, &QTimer::timeout, this, [this] {
         const int key = std::exchange(m_heldKey, 0);
         m_release.stop();
