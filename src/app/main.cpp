@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "command_line.h"
 #include "game/game_screen.h"
@@ -94,7 +95,11 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    std::optional<SharedState> data = loadGameData(folder, pictureSuffixes(), warnOnStderr);
+    // What start-up could not do as asked goes to stderr, and is shown to the adult when they
+    // come to the game (below), never over a child's round.
+    QStringList forTheAdult;
+    std::optional<SharedState> data =
+        loadGameData(folder, pictureSuffixes(), warnOnStderr, &forTheAdult);
     if (!data) {
         QApplication::setWindowIcon(gameIcon());
         // Started on the user's own folder (from the menu), the adult is told where it is.
@@ -132,6 +137,8 @@ int main(int argc, char* argv[]) {
     host.adultCame = [&] {
         record.flush();  // the round just stopped is written, or has failed
         tellAdult(record.takeMessages());
+        for (const QString& notice : std::exchange(forTheAdult, {}))
+            showWarning(nullptr, notice, kGameTitle);
     };
     if (options->locked)
         new ClassroomLock(window, game);  // the window owns it

@@ -1,14 +1,32 @@
 #include "state/start_up.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include "state/character_files.h"
 #include "state/selection_file.h"
 #include "state/settings_file.h"
 
+namespace {
+// The pictures of the folder that the game left out: files with a picture's suffix that are not
+// among the characters.
+QStringList leftOutPictures(const SharedState& state, const QStringList& pictureSuffixes) {
+    const QDir folder(state.dataFolder.isEmpty() ? QStringLiteral(".") : state.dataFolder);
+    QStringList leftOut;
+    for (const QFileInfo& entry : folder.entryInfoList(QDir::Files, QDir::Name)) {
+        const QString name = entry.fileName();
+        if (entry.isFile() && hasPictureSuffix(name, pictureSuffixes) &&
+            !state.characterFiles.contains(name)) {
+            leftOut.append(name);
+        }
+    }
+    return leftOut;
+}
+}  // namespace
+
 std::optional<SharedState> loadGameData(const QStringList& argumentsAfterProgramName,
-                                        const QStringList& pictureSuffixes,
-                                        const WarningSink& warn) {
+                                        const QStringList& pictureSuffixes, const WarningSink& warn,
+                                        QStringList* forTheAdult) {
     SharedState state;
     state.dataFolder = dataFolderFromArguments(argumentsAfterProgramName);
 
@@ -25,13 +43,34 @@ std::optional<SharedState> loadGameData(const QStringList& argumentsAfterProgram
     QString selectionError;
     loadSelectionOrSelectAll(state, &selectionError);
 
+    const QString folder = state.dataFolder.isEmpty() ? QDir::currentPath() : state.dataFolder;
+    if (forTheAdult) {
+        if (!settingsError.isEmpty() || !selectionError.isEmpty()) {
+            forTheAdult->append(
+                QStringLiteral("このフォルダーには書きこめません：\n%1\n\n設定と画像の選択は、"
+                               "今回だけ有効です（次に起動すると、もとにもどります）。")
+                    .arg(QDir::toNativeSeparators(folder)));
+        }
+        if (const QStringList leftOut = leftOutPictures(state, pictureSuffixes);
+            !leftOut.isEmpty()) {
+            // A box of a few lines, however many there are.
+            constexpr int kNamesShown = 10;
+            QString names = leftOut.mid(0, kNamesShown).join(u'\n');
+            if (leftOut.size() > kNamesShown)
+                names += QStringLiteral("\nほか %1 まい").arg(leftOut.size() - kNamesShown);
+            forTheAdult->append(
+                QStringLiteral("次の画像は、名前に使えない文字（\"、改行、シフトJISにない文字）が"
+                               "あるので使いません。名前を変えてください：\n%1")
+                    .arg(names));
+        }
+    }
+
     // A data folder that cannot be written (a read-only share, a CD) does not stop the game. It
     // makes both files fail alike, and the adult hears of it once.
     if (!warn) {
         return state;
     }
     if (!settingsError.isEmpty() && !selectionError.isEmpty()) {
-        const QString folder = state.dataFolder.isEmpty() ? QDir::currentPath() : state.dataFolder;
         warn(QStringLiteral("kazoemashou: cannot write \"%1\" or \"%2\" in \"%3\" (%4); playing "
                             "with the default settings and every picture selected, kept in "
                             "memory only")

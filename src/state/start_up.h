@@ -16,6 +16,10 @@ inline const QString kGameTitle = QStringLiteral("かぞえましょう");
 // character pictures (the files ending in one of `pictureSuffixes`, see scanCharacterFiles) and
 // the selection. nullopt when the folder holds no picture: the caller shows kNoPicturesMessage
 // and ends the program; nothing has been written then.
+// What the game survives goes to `warn`, one line each for stderr; and, when `forTheAdult` is
+// given, in Japanese to it as well, for an adult who started the game from a menu: a folder that
+// cannot be written (the settings and the selection are kept for this run only), and the
+// pictures left out for their names.
 std::optional<SharedState> loadGameData(const QStringList& argumentsAfterProgramName,
-                                        const QStringList& pictureSuffixes,
-                                        const WarningSink& warn);
+                                        const QStringList& pictureSuffixes, const WarningSink& warn,
+                                        QStringList* forTheAdult = nullptr);

@@ -68,14 +68,28 @@ private slots:
         writeFile(dir.filePath("inu.gif"), "GIF89a");
         QVERIFY(QDir(dir.path()).mkdir("Pimo.txt"));
         QVERIFY(QDir(dir.path()).mkdir("Fname.txt"));
-        QStringList warnings;
-        const auto data =
-            loadGameData({dir.path()}, {"gif"}, [&](const QString& w) { warnings << w; });
+        QStringList warnings, notices;
+        const auto data = loadGameData(
+            {dir.path()}, {"gif"}, [&](const QString& w) { warnings << w; }, &notices);
         QVERIFY(data);
         QCOMPARE(data->settings, GameSettings{});
         QCOMPARE(data->selectedFiles, (QStringList{"inu.gif", "neko.gif"}));
         QCOMPARE(warnings.size(), 1);
         QVERIFY(warnings[0].startsWith("kazoemashou: "));
+        // And in Japanese for an adult who started the game from a menu.
+        QCOMPARE(notices.size(), 1);
+        QVERIFY(notices[0].contains("書きこめません") && notices[0].contains(dir.path()));
+    }
+
+    // A picture left out for its name (an emoji has no Shift-JIS form) is named to the adult.
+    void theAdultHearsOfPicturesLeftOut() {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("neko.gif"), "GIF89a");
+        writeFile(dir.filePath("😺.gif"), "GIF89a");
+        QStringList notices;
+        QVERIFY(loadGameData({dir.path()}, {"gif"}, {}, &notices));
+        QCOMPARE(notices.size(), 1);
+        QVERIFY(notices[0].endsWith("：\n😺.gif"));
     }
 };
 
