@@ -15,6 +15,11 @@ KAZOE_TEST_PACKAGES="xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseau
   sox open-jtalk open-jtalk-mecab-naist-jdic hts-voice-nitech-jp-atr503-m001"
 # Each child's record is an SQLite file, read and written through Qt SQL's SQLite driver.
 KAZOE_BUILD_PACKAGES="$KAZOE_BUILD_PACKAGES libqt6sql6-sqlite"
+# The installed game's menu entry and metadata are checked by their validators.
+KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES desktop-file-utils appstream"
+# What scripts/package.sh needs besides the build: CPack's Debian package computes the
+# libraries' packages with dpkg-shlibdeps (dpkg-dev, which runs file), and lintian checks it.
+KAZOE_PACKAGE_PACKAGES="dpkg-dev file lintian"
 
 kazoe_say() { printf 'kazoemashou: %s\n' "$*" >&2; }
 

@@ -4,9 +4,14 @@
 # mounted and a clone of this checkout copied in, entered with no locale and nothing else set.
 #   1. the play command: how long until the game's window is on the screen (an X screen of this
 #      machine lent to the root), with a screenshot of it;
-#   2. the test command: how long it ran and whether it passed.
-# Takes about half an hour on two cores; not part of the test command. Needs root.
-# Usage: bash scripts/fresh_debian.sh [play|test|both]   (both by default)
+#   2. the test command: how long it ran and whether it passed;
+#   3. (package, on its own) the Debian package of scripts/package.sh, built on this machine:
+#      installed with `apt install ./kazoemashou_….deb`, started by a new user from its menu
+#      entry's command, how long until its window showed and how much it took on disk, then
+#      removed with `apt remove`, and no file of the package left behind.
+# Takes about half an hour on two cores (package: a few minutes); not part of the test command.
+# Needs root.
+# Usage: bash scripts/fresh_debian.sh [play|test|both|package]   (both by default)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -20,6 +25,11 @@ mirror="$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/n
 [ -n "$mirror" ] || { kazoe_say "no Debian archive found in this machine's apt sources"; exit 2; }
 
 work="$(mktemp -d /var/tmp/kazoe-fresh.XXXXXX)"
+if [ "$what" = package ]; then
+    kazoe_say "building the package"
+    deb="$(bash "$KAZOE_ROOT/scripts/package.sh" "$work" 2>"$work/package.log" | tail -n 1)" ||
+        { tail -n 30 "$work/package.log"; exit 1; }
+fi
 root="$work/root"
 log="$work/log"
 mkdir -p "$root" "$log"
@@ -46,6 +56,7 @@ mount --rbind /sys "$root/sys"
 mount --rbind /dev "$root/dev"
 git clone -q "$KAZOE_ROOT" "$root/root/kazoemashou"
 commit="$(git -C "$root/root/kazoemashou" rev-parse --short HEAD)"
+[ "$what" = package ] && cp "$deb" "$root/root/kazoemashou/"
 kazoe_say "root ready in $(took "$t0" "$(seconds)")"
 
 # A command in the root as a new user meets it: no locale, a plain path, root's home.
@@ -54,15 +65,24 @@ in_root() {
         ${DISPLAY:+DISPLAY=$DISPLAY} bash -c "cd /root/kazoemashou && $1"
 }
 
-report=()
-if [ "$what" = play ] || [ "$what" = both ]; then
-    # An X screen of this machine, its socket lent to the root.
+# An X screen of this machine, its socket lent to the root; and given back.
+lend_screen() {
     display=:$((90 + RANDOM % 9))
     Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     mkdir -p "$root/tmp/.X11-unix"
     sleep 1
     mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+}
+take_screen_back() {
+    umount -l "$root/tmp/.X11-unix"
+    kill "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+}
+
+report=()
+if [ "$what" = play ] || [ "$what" = both ]; then
+    lend_screen
     t0=$(seconds)
     DISPLAY=$display in_root "bash scripts/play.sh" >"$log/play" 2>&1 &
     play_pid=$!
@@ -83,11 +103,83 @@ if [ "$what" = play ] || [ "$what" = both ]; then
         report+=("play command: FAILED, no game window after $(took "$t0" "$(seconds)")")
         tail -n 20 "$log/play"
     fi
-    pkill -f 'src/app/kazoemashou' 2>/dev/null || true
+    pkill -f 'kazoemashou/installed/bin/kazoemashou' 2>/dev/null || true
     wait "$play_pid" 2>/dev/null || true
-    umount -l "$root/tmp/.X11-unix"
-    kill "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=""
+    take_screen_back
+fi
+
+if [ "$what" = package ]; then
+    name="$(basename "$deb")"
+    in_root "apt-get update -qq" >"$log/apt" 2>&1
+    t0=$(seconds)
+    if in_root "DEBIAN_FRONTEND=noninteractive apt install -y ./$name" >>"$log/apt" 2>&1; then
+        report+=("apt install ./$name: passed in $(took "$t0" "$(seconds)"), $(grep -o '[0-9]* newly installed' "$log/apt" | head -n 1) with what it depends on")
+        report+=("  $(grep -o 'After this operation, .*' "$log/apt" | head -n 1)")
+        report+=("  the package itself: $(in_root "dpkg-query -W -f='\${Installed-Size}' kazoemashou") KiB installed ($(du -k "$deb" | cut -f1) KiB to download)")
+    else
+        report+=("apt install ./$name: FAILED")
+        tail -n 20 "$log/apt"
+    fi
+    { in_root "dpkg -L kazoemashou" || true; } | while read -r f; do [ -d "$root$f" ] || echo "$f"; done \
+        >"$log/files"
+
+    # A new user starts the game as the menu does: the menu entry's command, in a login shell
+    # (whose path has /usr/games).
+    in_root "useradd -m kind"
+    entry="$root/usr/share/applications/io.github.kazoemashou.Kazoemashou.desktop"
+    command="$(sed -n 's/^Exec=//p' "$entry" | head -n 1)"
+    lend_screen
+    start=$(date +%s%N)
+    chroot "$root" /usr/sbin/runuser -l kind -c "DISPLAY=$display exec $command" \
+        >"$log/game" 2>&1 &
+    game_pid=$!
+    window=""
+    while kill -0 "$game_pid" 2>/dev/null && [ $(($(date +%s%N) - start)) -lt 30000000000 ]; do
+        # Known by its class: a game with no locale at all (as a new user of the fresh root has)
+        # gives X its Japanese title in an encoding xdotool cannot match.
+        window="$({ DISPLAY=$display xdotool search --onlyvisible --class kazoemashou 2>/dev/null ||
+            true; } | head -n 1)"
+        [ -n "$window" ] && break
+        sleep 0.02
+    done
+    if [ -n "$window" ]; then
+        shown_ms=$((($(date +%s%N) - start) / 1000000))
+        sleep 2
+        shot="${KAZOE_FRESH_SHOT:-/tmp/fresh-debian-package.png}"
+        DISPLAY=$display import -window root "$shot" 2>/dev/null || true
+        report+=("menu entry \"$command\" as a new user: the game's window showed after $shown_ms ms (screenshot: $shot)")
+        report+=("  the user's picture folder: $(ls "$root/home/kind/.local/share/kazoemashou/characters" | tr '\n' ' ')")
+        LC_ALL=C.UTF-8 DISPLAY=$display xdotool windowfocus --sync "$window" key Escape || true
+    else
+        report+=("menu entry \"$command\" as a new user: FAILED, no game window")
+        tail -n 20 "$log/game"
+    fi
+    for _ in $(seq 50); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$game_pid" 2>/dev/null; then
+        report+=("  the game did not end at Esc: FAILED")
+        for p in $(pgrep -P "$game_pid"); do kill "$p"; done
+    fi
+    wait "$game_pid" 2>/dev/null || true
+    take_screen_back
+
+    if in_root "DEBIAN_FRONTEND=noninteractive apt remove -y kazoemashou" >"$log/remove" 2>&1; then
+        # The package's files, and anything else named after the game outside the user's folder
+        # (but the clone of the checkout the package was copied into, and dpkg's own records).
+        left="$(
+            while read -r f; do [ ! -e "$root$f" ] || echo "$f"; done <"$log/files"
+            cd "$root" && find . -xdev \( -path ./proc -o -path ./sys -o -path ./dev \
+                -o -path ./home/kind -o -path ./root/kazoemashou -o -path ./var/lib/dpkg \) \
+                -prune -o -iname '*kazoe*' -print | sed 's/^\.//'
+        )"
+        if [ -z "$left" ]; then
+            report+=("apt remove: passed, none of the package's $(wc -l <"$log/files") files is left; the user's folder keeps $(cd "$root/home/kind" && find .local -type f | wc -l) files")
+        else
+            report+=("apt remove: FAILED, left behind: $left")
+        fi
+    else
+        report+=("apt remove: FAILED")
+        tail -n 20 "$log/remove"
+    fi
 fi
 
 status=0
