@@ -45,11 +45,20 @@ std::optional<SharedState> loadGameData(const QStringList& argumentsAfterProgram
 
     const QString folder = state.dataFolder.isEmpty() ? QDir::currentPath() : state.dataFolder;
     if (forTheAdult) {
-        if (!settingsError.isEmpty() || !selectionError.isEmpty()) {
+        if (!settingsError.isEmpty() && !selectionError.isEmpty()) {
             forTheAdult->append(
                 QStringLiteral("このフォルダーには書きこめません：\n%1\n\n設定と画像の選択は、"
                                "今回だけ有効です（次に起動すると、もとにもどります）。")
                     .arg(QDir::toNativeSeparators(folder)));
+        } else if (!settingsError.isEmpty() || !selectionError.isEmpty()) {
+            // One file of a folder that can be written: a folder of that name, for instance.
+            const bool settings = !settingsError.isEmpty();
+            forTheAdult->append(
+                QStringLiteral("「%1」に書きこめません：\n%2\n\n%3は、今回だけ有効です"
+                               "（次に起動すると、もとにもどります）。")
+                    .arg(settings ? kSettingsFileName : kSelectionFileName,
+                         QDir::toNativeSeparators(folder),
+                         settings ? QStringLiteral("設定") : QStringLiteral("画像の選択")));
         }
         if (const QStringList leftOut = leftOutPictures(state, pictureSuffixes);
             !leftOut.isEmpty()) {

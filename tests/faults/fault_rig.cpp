@@ -270,7 +270,19 @@ bool GameRun::quit(int timeoutMs) {
     if (!running())
         return false;
     pressKey(QStringLiteral("Escape"));
-    if (!m_process.waitForFinished(timeoutMs))
+    // A notice kept for the adult since start-up (a file the game could not write) comes up at
+    // their first key, in a window of its own; answered, the game ends.
+    if (!m_process.waitForFinished(3000)) {
+        QString windows;
+        m_screen.xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--pid"), QString::number(pid())},
+                         &windows);
+        for (const QString& window : windows.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            if (window != m_window)
+                m_screen.pressKey(window, QStringLiteral("Return"));
+        }
+    }
+    if (running() && !m_process.waitForFinished(timeoutMs))
         return false;
     return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
 }
