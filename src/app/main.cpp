@@ -18,6 +18,7 @@
 #include "record/record.h"
 #include "record/record_file.h"
 #include "screens/children_screen.h"
+#include "screens/record_screen.h"
 #include "screens/selection_screen.h"
 #include "screens/settings_screen.h"
 #include "screens/voice_screen.h"
@@ -198,6 +199,13 @@ int main(int argc, char* argv[]) {
             });
         }
         childrenScreen->open();
+    };
+    std::unique_ptr<RecordScreen> recordScreen;
+    host.screens[AdultScreen::Record] = [&] {
+        window.leaveForScreen();
+        if (!recordScreen)
+            recordScreen = std::make_unique<RecordScreen>(record, comeBack);
+        recordScreen->open();
     };
 
     // Every window's icon, for the task bar, and the sounds of the touches to come. Reading them

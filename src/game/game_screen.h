@@ -19,18 +19,20 @@ constexpr int N = 78;
 constexpr int V = 86;
 constexpr int C = 67;
 constexpr int W = 87;
+constexpr int K = 75;
 
 struct ScreenKey {
     int key;
     AdultScreen screen;
 };
 // The key of each adult screen.
-inline constexpr std::array<ScreenKey, 5> kScreenKeys{{
+inline constexpr std::array<ScreenKey, 6> kScreenKeys{{
     {H, AdultScreen::Settings},
     {N, AdultScreen::Selection},
     {V, AdultScreen::Voice},
     {C, AdultScreen::Children},
     {W, AdultScreen::WhoPlays},
+    {K, AdultScreen::Record},
 }};
 
 // Whether `key` is one of the adult's keys: Esc or the key of a screen.

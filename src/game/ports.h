@@ -111,6 +111,7 @@ enum class AdultScreen {
     Voice,      // V: the family's own voice
     Children,   // C: the children whose rounds are recorded
     WhoPlays,   // W: "だれがあそぶ？", the child who plays next
+    Record,     // K: "きろく", each child's progress
 };
 
 // What the game screen asks of the program around it.

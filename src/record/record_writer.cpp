@@ -65,55 +65,66 @@ RecordWriter::RecordWriter(const QString& path, std::function<void(const QString
 }
 
 RecordWriter::~RecordWriter() {
-    {
-        QMutexLocker lock(&m_mutex);
-        m_stop = true;
-        m_work.wakeAll();
-    }
+    m_stop = true;
+    m_wake.release();
     m_thread->wait();
 }
 
 void RecordWriter::write(RoundRecord&& round) {
-    QMutexLocker lock(&m_mutex);
-    m_queue.push_back(std::move(round));
-    m_work.wakeAll();
+    auto* handed = new Handed{std::move(round), m_handed.load(std::memory_order_relaxed)};
+    while (!m_handed.compare_exchange_weak(handed->next, handed, std::memory_order_release,
+                                           std::memory_order_relaxed)) {
+    }
+    ++m_handedCount;
+    m_wake.release();
 }
 
 void RecordWriter::flush() {
-    QMutexLocker lock(&m_mutex);
-    while (!m_queue.empty() || m_writing)
-        m_idle.wait(&m_mutex);
+    const qint64 handed = m_handedCount;
+    QMutexLocker lock(&m_doneMutex);
+    while (m_doneCount < handed)
+        m_done.wait(&m_doneMutex);
 }
 
 void RecordWriter::run() {
     for (;;) {
-        RoundRecord round;
-        {
-            QMutexLocker lock(&m_mutex);
-            while (m_queue.empty() && !m_stop) {
-                m_idle.wakeAll();
-                m_work.wait(&m_mutex);
-            }
-            if (m_queue.empty())
-                break;
-            round = std::move(m_queue.front());
-            m_queue.pop_front();
-            m_writing = true;
-        }
+        // Each release wakes the writer once; it may find the rounds taken already.
+        m_wake.acquire();
+        // Read before taking: every round handed over before the stop is then in what is taken.
+        // (Read after, a round handed over between the two would be left unwritten.)
+        const bool stopping = m_stop.load(std::memory_order_acquire);
+        if (Handed* taken = m_handed.exchange(nullptr, std::memory_order_acquire))
+            writeHanded(taken);
+        if (stopping)
+            break;
+    }
+    disconnectNow();
+}
+
+// Writes the rounds taken, oldest first.
+void RecordWriter::writeHanded(Handed* newestFirst) {
+    Handed* oldestFirst = nullptr;
+    while (newestFirst != nullptr) {
+        Handed* next = newestFirst->next;
+        newestFirst->next = oldestFirst;
+        oldestFirst = newestFirst;
+        newestFirst = next;
+    }
+    while (oldestFirst != nullptr) {
+        const std::unique_ptr<Handed> handed(oldestFirst);
+        oldestFirst = handed->next;
         QElapsedTimer took;
         took.start();
         QString error;
-        const bool written = writeRound(round, &error);
+        const bool written = writeRound(handed->round, &error);
         if (written && wrote)
             wrote(took.nsecsElapsed());
         if (!written && m_failed)
             m_failed(error);
-        QMutexLocker lock(&m_mutex);
-        m_writing = false;
+        QMutexLocker lock(&m_doneMutex);
+        ++m_doneCount;
+        m_done.wakeAll();
     }
-    disconnectNow();
-    QMutexLocker lock(&m_mutex);
-    m_idle.wakeAll();
 }
 
 bool RecordWriter::connectOnce(QString* error) {

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QMutex>
+#include <QSemaphore>
 #include <QString>
 #include <QWaitCondition>
 
-#include <deque>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -26,7 +27,8 @@ public:
     RecordWriter(const RecordWriter&) = delete;
     RecordWriter& operator=(const RecordWriter&) = delete;
 
-    // Hands a finished round over. Returns at once.
+    // Hands a finished round over. Returns at once, without waiting for any lock. write() and
+    // flush() are called from one thread (the game's).
     void write(RoundRecord&& round);
     // Returns when every round handed over so far has been written (or has failed).
     void flush();
@@ -36,7 +38,14 @@ public:
     std::function<void(qint64 ns)> wrote;
 
 private:
+    // A round handed over and not yet taken by the writer.
+    struct Handed {
+        RoundRecord round;
+        Handed* next = nullptr;
+    };
+
     void run();
+    void writeHanded(Handed* newestFirst);
     // On the writer's thread: connects when not yet connected, then writes the round in one
     // transaction.
     bool writeRound(const RoundRecord& round, QString* error);
@@ -46,12 +55,16 @@ private:
     QString m_path;
     QString m_connection;
     std::function<void(const QString&)> m_failed;
-    QMutex m_mutex;
-    QWaitCondition m_work;  // a round was handed over, or the writer is to stop
-    QWaitCondition m_idle;  // nothing is waiting or being written
-    std::deque<RoundRecord> m_queue;
-    bool m_writing = false;
-    bool m_stop = false;
+    // The rounds handed over, newest first. The game's thread only pushes onto it, the writer
+    // only takes it all at once: neither ever waits for the other.
+    std::atomic<Handed*> m_handed{nullptr};
+    QSemaphore m_wake;  // released at every round handed over, and to stop
+    std::atomic<bool> m_stop{false};
+    // For flush(): rounds handed over, and rounds done with (written or failed).
+    std::atomic<qint64> m_handedCount{0};
+    qint64 m_doneCount = 0;  // guarded by m_doneMutex
+    QMutex m_doneMutex;
+    QWaitCondition m_done;
     std::unique_ptr<WriterStatements> m_statements;  // made on the writer's thread
     std::unique_ptr<QThread> m_thread;
 };

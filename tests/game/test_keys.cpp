@@ -93,6 +93,8 @@ void KeysTest::keys_data() {
     QTest::newRow("Esc") << int(GameKey::Escape) << QStringList{"end"};
     QTest::newRow("H") << int(GameKey::H) << QStringList{"settings"};
     QTest::newRow("N") << int(GameKey::N) << QStringList{"selection"};
+    QTest::newRow("K") << int(GameKey::K)
+                       << QStringList{QStringLiteral("screen %1").arg(int(AdultScreen::Record))};
     QTest::newRow("A") << int('A') << QStringList{};
     QTest::newRow("Enter") << 13 << QStringList{};
     QTest::newRow("Space") << 32 << QStringList{};

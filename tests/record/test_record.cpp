@@ -20,6 +20,7 @@
 #include "record/record.h"
 #include "record/record_file.h"
 #include "record/record_schema.h"
+#include "record/record_writer.h"
 #include "support/files.h"
 #include "support/game_rig.h"
 
@@ -181,6 +182,7 @@ private slots:
     void damagedFileIsMovedAside();
     void newerFileIsLeftUntouched();
     void readOnlyFolder();
+    void writerWritesEveryRoundHandedOver();
 
 private:
     QString path() const { return m_dir->filePath(QStringLiteral("record.sqlite")); }
@@ -533,6 +535,36 @@ void RecordTest::readOnlyFolder() {
     QCOMPARE(nowhere.messages, QStringList());
     QVERIFY(!nowhere.record.addChild(QStringLiteral("ゆい"), QStringLiteral("p0.gif")).isEmpty());
 #endif
+}
+
+// The game's thread hands rounds over without a lock: flush() returns once they are written, and
+// a writer destroyed at once after a few rounds (the program ending on Esc) writes them all first.
+void RecordTest::writerWritesEveryRoundHandedOver() {
+    qint64 id = 0;
+    {
+        RecordRig r(path(), settingsFor(CountWay::FromLeft));
+        id = r.addAndChoose();
+    }
+    QStringList failures;  // appended to on the writer's thread, read once it has ended
+    int handed = 0;
+    for (int writer = 0; writer < 60; ++writer) {
+        RecordWriter w(path(), [&](const QString& error) { failures << error; });
+        for (int round = 0; round < 1 + writer % 3; ++round) {
+            RoundRecord r;
+            r.childId = id;
+            r.characters = 1 + round;
+            r.answers = {{0, 0, 1, 1 + round, true}};
+            w.write(std::move(r));
+            ++handed;
+        }
+        if (writer % 10 == 0) {
+            w.flush();
+            QCOMPARE(Reader(path()).one("SELECT count(*) FROM round"), QString::number(handed));
+        }
+    }
+    QCOMPARE(failures, QStringList());
+    QCOMPARE(Reader(path()).rows("SELECT count(*), count(DISTINCT round_id) FROM answer"),
+             QStringList{QStringLiteral("%1 %1").arg(handed)});
 }
 
 QTEST_GUILESS_MAIN(RecordTest)
