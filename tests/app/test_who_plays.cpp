@@ -1,7 +1,10 @@
-// "だれがあそぶ？" in the real program on a private X screen: a touch on a child's mark starts the
-// round, and the rounds are recorded for that child; the program killed between two rounds and in
-// the middle of one leaves a record that opens and holds every round finished.
+// Each child's record in the real program on a private X screen. "だれがあそぶ？": a touch on a
+// child's mark starts the round, and the rounds are recorded for that child; the program killed
+// between two rounds and in the middle of one leaves a record that opens and holds every round
+// finished. A damaged record, and one in a folder that cannot be written: the adult is told
+// before the first round, and the child plays.
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -10,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
+#include "faults/fault_rig.h"
 #include "record/record.h"
 #include "record/record_file.h"
 #include "screen_player.h"
@@ -27,6 +33,34 @@ class FixedClock : public RecordClock {
 public:
     qint64 nowMs() const override { return 1714554000000; }
 };
+
+// A data folder with two characters and rounds of two, and the record in the user's data
+// folder `home`. Returns the record's path.
+QString prepareFolders(const QTemporaryDir& data, const QTemporaryDir& home) {
+    for (const char* name : {"ねこ.gif", "いぬ.gif"}) {
+        QFile::copy(QStringLiteral(KAZOE_SOURCE_DIR "/data/") + QString::fromUtf8(name),
+                    data.filePath(QString::fromUtf8(name)));
+    }
+    Faults::writeFile(data.filePath(QStringLiteral("Pimo.txt")), kQuickRounds);
+    // The program finds its record in the user's data folder.
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    return RecordFile::defaultPath();
+}
+
+// Adds children (name, mark) to the record at `path`, as the children screen does. Returns the
+// id of the last, or 0 when one could not be added.
+qint64 addChildren(const QString& path, const QList<QPair<QString, QString>>& children) {
+    FixedClock clock;
+    GameSettings unused;
+    Record record(path, clock, unused);
+    record.open();
+    qint64 id = 0;
+    for (const auto& [name, mark] : children) {
+        if (!record.addChild(name, mark, &id).isEmpty())
+            return 0;
+    }
+    return id;
+}
 
 // The rows that say what was played, read by a connection of the test's own.
 QStringList rowsOf(const QString& path, const QString& sql) {
@@ -60,28 +94,9 @@ private slots:
 
     void touchOnAMarkPlaysForThatChildAndKillsLoseNoFinishedRound() {
         QTemporaryDir data, home;
-        for (const char* name : {"ねこ.gif", "いぬ.gif"}) {
-            QVERIFY(QFile::copy(QStringLiteral(KAZOE_SOURCE_DIR "/data/") + QString::fromUtf8(name),
-                                data.filePath(QString::fromUtf8(name))));
-        }
-        QFile settings(data.filePath(QStringLiteral("Pimo.txt")));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write(kQuickRounds);
-        settings.close();
-        // The program finds its record in the user's data folder.
-        qputenv("XDG_DATA_HOME", home.path().toUtf8());
-        const QString path = RecordFile::defaultPath();
-        qint64 yui = 0;
-        {
-            FixedClock clock;
-            GameSettings unused;
-            Record record(path, clock, unused);
-            record.open();
-            QCOMPARE(record.addChild(QStringLiteral("けん"), QStringLiteral("ねこ.gif")),
-                     QString());
-            QCOMPARE(record.addChild(QStringLiteral("ゆい"), QStringLiteral("いぬ.gif"), &yui),
-                     QString());
-        }
+        const QString path = prepareFolders(data, home);
+        const qint64 yui = addChildren(path, {{"けん", "ねこ.gif"}, {"ゆい", "いぬ.gif"}});
+        QVERIFY(yui != 0);
 
         // Killed just after a round was answered right, then in the middle of the next round.
         for (const bool inTheMiddle : {false, true}) {
@@ -124,6 +139,59 @@ private slots:
                         " WHERE kind = 'counted' UNION ALL SELECT group_concat(right) FROM"
                         " answer"),
                  QStringList({"4", "4", "1,1"}));
+    }
+
+    void damagedOrUnwritableRecordIsToldAndPlayGoesOn_data() {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("damaged file") << true;
+        QTest::newRow("read-only folder") << false;
+    }
+    void damagedOrUnwritableRecordIsToldAndPlayGoesOn() {
+        QFETCH(bool, damaged);
+        QTemporaryDir data, home;
+        const QString path = prepareFolders(data, home);
+        const QString folder = QFileInfo(path).path();
+        QVERIFY(QDir().mkpath(folder));
+        std::optional<Faults::ReadOnlyFolder> readOnly;
+        if (damaged) {
+            QVERIFY(Faults::writeFile(path, "Pimo\r\n1,#FALSE#\r\n"));
+        } else {
+            readOnly.emplace(folder);
+            if (!readOnly->usable())
+                QSKIP(qPrintable(QStringLiteral("no read-only folder here: ") + readOnly->why()));
+            // A child, so that "だれがあそぶ？" would come first if the record could be written.
+            QVERIFY(addChildren(path, {{"けん", "ねこ.gif"}}) != 0);
+        }
+        const QByteArray before = Faults::readFile(path);
+        if (readOnly)
+            QVERIFY(readOnly->makeReadOnly());
+
+        QProcess game;
+        m_screen.start(game, QStringLiteral(KAZOE_PROGRAM), {data.path()},
+                       QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
+        // Before the first round, a message box; the game waits for the adult's OK.
+        const QString box = m_screen.waitForWindow(Record::kMessageTitle);
+        QVERIFY2(!box.isEmpty(), game.readAllStandardError().constData());
+        QVERIFY(m_screen.waitForWindow(QStringLiteral("かぞえましょう"), 500).isEmpty());
+        QTest::qWait(100);
+        QVERIFY(m_screen.pressKey(box, QStringLiteral("Return")));
+        const char* failure = "";
+        QVERIFY2(m_player.playRound(&failure) == 2, failure);
+        game.kill();
+        QVERIFY(game.waitForFinished(5000));
+
+        // The message said what happened (the program writes it to standard error too).
+        const QString told = QString::fromLocal8Bit(game.readAllStandardError());
+        if (damaged) {
+            const QStringList aside =
+                QDir(folder).entryList({QStringLiteral("record.sqlite.damaged-*")}, QDir::Files);
+            QCOMPARE(aside.size(), 1);
+            QVERIFY2(told.contains(aside[0]), qPrintable(told));
+            QCOMPARE(Faults::readFile(QDir(folder).filePath(aside[0])), before);
+        } else {
+            QVERIFY2(told.contains(QStringLiteral("読み書きできません")), qPrintable(told));
+            QCOMPARE(Faults::readFile(path), before);
+        }
     }
 
 private:

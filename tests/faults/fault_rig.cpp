@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QThread>
 
+#include <unistd.h>
+
 namespace Faults {
 
 namespace {
@@ -322,6 +324,19 @@ bool TmpfsMount::fill(const QString& name) {
             return true;
     }
     return false;
+}
+
+ReadOnlyFolder::ReadOnlyFolder(const QString& folder)
+    : m_folder(folder), m_mount(geteuid() == 0 ? new TmpfsMount(folder, 4 << 20) : nullptr) {}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+    if (!m_mount)
+        QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+bool ReadOnlyFolder::makeReadOnly() {
+    return m_mount ? m_mount->makeReadOnly()
+                   : QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::ExeOwner);
 }
 
 }  // namespace Faults

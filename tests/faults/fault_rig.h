@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 #include "app/virtual_screen.h"
 #include "screens/screen_layouts.h"
 
@@ -154,6 +156,28 @@ private:
     QString m_folder;
     bool m_mounted = false;
     QString m_error;
+};
+
+// Makes `folder` read-only for the length of a test: by a read-only tmpfs for root (who writes
+// through any permission), by its permissions for anyone else. The folder is writable (and
+// empty, for root) until makeReadOnly().
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& folder);
+    ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+    // False when root could not mount the tmpfs (why() says why).
+    bool usable() const { return !m_mount || m_mount->mounted(); }
+    QString why() const { return m_mount ? m_mount->error() : QString(); }
+    // Fills the folder's disk (only a tmpfs of the test's own can be filled); false otherwise.
+    bool fill(const QString& name) { return m_mount && m_mount->fill(name); }
+    bool makeReadOnly();
+
+private:
+    QString m_folder;
+    std::unique_ptr<TmpfsMount> m_mount;
 };
 
 }  // namespace Faults

@@ -12,10 +12,6 @@
 
 #include <memory>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 #include "faults/fault_rig.h"
 #include "record/record.h"
 #include "record/record_file.h"
@@ -137,32 +133,6 @@ bool play(Child& child, const QStringList& script) {
     return child.waitUntilQuiet();
 }
 
-#ifdef Q_OS_UNIX
-// Makes `folder` read-only for the length of a test: by a read-only tmpfs for root (who writes
-// through any permission), by its permissions for anyone else.
-class ReadOnlyFolder {
-public:
-    explicit ReadOnlyFolder(const QString& folder)
-        : m_folder(folder),
-          m_mount(geteuid() == 0 ? new Faults::TmpfsMount(folder, 4 << 20) : nullptr) {}
-    bool usable() const { return !m_mount || m_mount->mounted(); }
-    QString why() const { return m_mount ? m_mount->error() : QString(); }
-    // Fills the folder's disk (only a tmpfs of the test's own can be filled); false otherwise.
-    bool fill(const QString& name) { return m_mount && m_mount->fill(name); }
-    bool makeReadOnly() {
-        return m_mount ? m_mount->makeReadOnly()
-                       : QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::ExeOwner);
-    }
-    ~ReadOnlyFolder() {
-        if (!m_mount)
-            QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-
-private:
-    QString m_folder;
-    std::unique_ptr<Faults::TmpfsMount> m_mount;
-};
-#endif
 }  // namespace
 
 class RecordTest : public QObject {
@@ -496,7 +466,7 @@ void RecordTest::readOnlyFolder() {
 #else
     const QString folder = m_dir->filePath(QStringLiteral("ro"));
     QVERIFY(QDir().mkpath(folder));
-    ReadOnlyFolder readOnly(folder);
+    Faults::ReadOnlyFolder readOnly(folder);
     if (!readOnly.usable())
         QSKIP(qPrintable(QStringLiteral("cannot make a read-only folder here: ") + readOnly.why()));
     const QString file = folder + QStringLiteral("/record.sqlite");
