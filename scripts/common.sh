@@ -20,6 +20,8 @@ KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES desktop-file-utils appstream"
 # What scripts/package.sh needs besides the build: CPack's Debian package computes the
 # libraries' packages with dpkg-shlibdeps (dpkg-dev, which runs file), and lintian checks it.
 KAZOE_PACKAGE_PACKAGES="dpkg-dev file lintian"
+# The record's PDF is rendered by poppler's pdftoppm in its test.
+KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES poppler-utils"
 
 kazoe_say() { printf 'kazoemashou: %s\n' "$*" >&2; }
 

@@ -14,6 +14,7 @@
 #include "record/record.h"
 #include "record/record_report.h"
 #include "screens/record_screen.h"
+#include "screens/report_pdf.h"
 #include "support/game_rig.h"
 #include "ui/folder_choice.h"
 #include "ui/message_box.h"
@@ -64,6 +65,7 @@ class RecordReportTest : public QObject {
     Q_OBJECT
 private slots:
     void playedRoundsGiveTilesMistakesAndCsv();
+    void pdfHasAPagePerChildAndRenders();
     void screenShowsAndDeletes();
     void timingWithManyRounds();
 
@@ -141,6 +143,51 @@ void RecordReportTest::playedRoundsGiveTilesMistakesAndCsv() {
     QCOMPARE(RecordReport::csvField(QStringLiteral("あ,\"い\"")),
              QStringLiteral("\"あ,\"\"い\"\"\""));
     QCOMPARE(csvLines(report, std::nullopt).size(), lines.size());
+}
+
+// The PDF of the played record: poppler's pdftoppm renders one page per child, each with the
+// child's name in ink at the top and the coloured tiles below it.
+void RecordReportTest::pdfHasAPagePerChildAndRenders() {
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (pdftoppm.isEmpty())
+        QSKIP("needs pdftoppm (poppler-utils)");
+    GameRig rig(fromLeft());
+    SimRecordClock clock(rig.clock);
+    Record record(m_dir.filePath(QStringLiteral("played.sqlite")), clock, rig.shared.settings);
+    record.open();
+    RecordReport report(record.path());
+    QVERIFY(report.open());
+    const QList<ChildEntry> children = record.children();
+    QCOMPARE(children.size(), 2);
+    const QString pdf = m_dir.filePath(QStringLiteral("きろく.pdf"));
+    QCOMPARE(ReportPdf::write(pdf, report, children), QString());
+
+    const QString prefix = m_dir.filePath(QStringLiteral("page"));
+    QCOMPARE(QProcess::execute(pdftoppm, {QStringLiteral("-r"), QStringLiteral("40"),
+                                          QStringLiteral("-png"), pdf, prefix}),
+             0);
+    const QStringList pages =
+        QDir(m_dir.path()).entryList({QStringLiteral("page-*.png")}, QDir::Files, QDir::Name);
+    QCOMPARE(pages.size(), children.size());
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        const QImage page(m_dir.filePath(pages[i]));
+        QVERIFY2(page.height() > page.width(), qPrintable(pages[i]));  // A4, upright
+        int ink = 0, colour = 0;
+        for (int y = 0; y < page.height() / 4; ++y) {
+            for (int x = 0; x < page.width(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                ink += c.value() < 100;
+                colour += c.hsvSaturation() > 80 && c.value() > 100;
+            }
+        }
+        // けん's rounds of 3 and 4 colour two tiles; the other child has no rounds.
+        const bool played = children[i].name == QStringLiteral("けん");
+        QVERIFY2(ink > 50 && (colour > 200) == played,
+                 qPrintable(QStringLiteral("%1: %2 dark pixels, %3 coloured")
+                                .arg(pages[i])
+                                .arg(ink)
+                                .arg(colour)));
+    }
 }
 
 // The screen: nothing to show, then a played record; "削除" asks with the child's name.
