@@ -2,16 +2,23 @@
 // simulated clock for one child, every settings combination in turn, and each round goes into a
 // real record file through the program's own recorder and writer.
 //
-//   record_volume --rounds 1000 [--file record.sqlite] [--seed 1]
+//   record_volume --rounds 1000 [--file record.sqlite] [--seed 1] [--children 1]
+//
+// With --children N the rounds go to N children in turn, ten rounds each (a record for the
+// report screen), and the times are moved so that the last round ended now.
 //
 // Prints the time spent on the game's thread per round (every listener call of the round,
 // handing it over included), the time of each round's transaction on the writer's thread (median
 // and maximum), and the file's size at the end. Not run by the tests.
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMutex>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -24,11 +31,22 @@
 #include "support/game_rig.h"
 
 namespace {
+// The simulated clock of the game being played, after the games played before it.
 class SimRecordClock : public RecordClock {
 public:
-    qint64 nowMs() const override { return 1714554000000 + (clock ? clock->now : 0); }
+    qint64 nowMs() const override { return 1714554000000 + before + (clock ? clock->now : 0); }
     const SimClock* clock = nullptr;
+    qint64 before = 0;
 };
+
+// Fifty children's names in kana, as a kindergarten has them.
+const QStringList kNames =
+    QStringLiteral(
+        "はると ゆい そうた めい ゆうと ひな れん さくら はるき りお いつき あおい そら みお "
+        "ゆうま ほのか かいと ゆな りく こはる たいが ひまり しょう あかり だいち ここな こうき "
+        "ゆずき けんと まお りょう さな ゆうせい えま たくみ のあ あさひ みゆ しゅん ちひろ "
+        "ひろと あやか けい まな りんたろう かほ ゆうき すず なおと ももか")
+        .split(QLatin1Char(' '));
 
 // Passes every call on to the recorder and adds up the time it took, round by round. Only the
 // rounds the recorder handed over count: the first round of each game begins before the tool
@@ -103,6 +121,21 @@ QString figures(QList<qint64> ns) {
         .arg(over2ms);
 }
 
+// Runs one statement on the file, on a connection of its own.
+bool runSql(const QString& path, const QString& sql) {
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "volume");
+        db.setDatabaseName(path);
+        QSqlQuery query(db);
+        done = db.open() && query.exec(sql);
+        if (!done)
+            std::fprintf(stderr, "%s\n", qPrintable(query.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("volume"));
+    return done;
+}
+
 QString argument(const QStringList& args, const QString& name, const QString& otherwise) {
     const qsizetype at = args.indexOf(name);
     return at >= 0 && at + 1 < args.size() ? args[at + 1] : otherwise;
@@ -118,14 +151,33 @@ int main(int argc, char* argv[]) {
     const QString path =
         argument(args, QStringLiteral("--file"), dir.filePath(QStringLiteral("record.sqlite")));
 
+    const int childCount =
+        std::clamp(argument(args, QStringLiteral("--children"), QStringLiteral("1")).toInt(), 1,
+                   int(kNames.size()));
     SimRecordClock clock;
     GameSettings settings;
-    qint64 child = 0;
+    QList<qint64> children;
     {
         Record record(path, clock, settings);
         record.open();
-        record.addChild(QStringLiteral("けん"), QStringLiteral("p0.gif"), &child);
+        for (int i = 0; i < childCount; ++i) {
+            const QString mark = QStringLiteral("p%1.gif").arg(i % 14);
+            // The children screen stops at its most; the file takes more.
+            if (!record.addChild(kNames[i], mark).isEmpty() &&
+                !runSql(path, QStringLiteral("INSERT INTO child (name, mark, added_at) VALUES"
+                                             " ('%1', '%2', 0)")
+                                  .arg(kNames[i], mark))) {
+                return 1;
+            }
+        }
     }
+    {
+        Record record(path, clock, settings);
+        record.open();
+        for (const ChildEntry& child : record.children())
+            children << child.id;
+    }
+    int roundsOfChild = 0, childPlaying = 0;
 
     QMutex mutex;
     QList<qint64> writeNs;
@@ -151,14 +203,20 @@ int main(int argc, char* argv[]) {
                 gameThreadNs += timed->roundNs;
                 handOverNs += timed->handOverNs;
             }
+            if (clock.clock != nullptr)
+                clock.before += lastNow;
             current = &rig;
             clock.clock = &rig.clock;
             recorder =
                 std::make_unique<Recorder>(clock, rig.shared.settings, [&](RoundRecord&& round) {
                     writer.write(std::move(round));
                     ++handedOver;
+                    if (++roundsOfChild % 10 == 0) {
+                        childPlaying = (childPlaying + 1) % int(children.size());
+                        recorder->setChild(children[childPlaying]);
+                    }
                 });
-            recorder->setChild(child);
+            recorder->setChild(children[childPlaying]);
             timed = std::make_unique<TimedListener>(*recorder, handedOver);
         }
         // Keeps the queue short on long runs, between the game's calls.
@@ -180,6 +238,12 @@ int main(int argc, char* argv[]) {
     if (!violation.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(violation));
 
+    if (childCount > 1) {
+        runSql(path, QStringLiteral("UPDATE round SET began_at = began_at + %1 - t,"
+                                    " ended_at = ended_at + %1 - t FROM (SELECT max(ended_at)"
+                                    " AS t FROM round)")
+                         .arg(QDateTime::currentMSecsSinceEpoch()));
+    }
     // The size once the log has gone into the file, as when the program ends.
     {
         Record record(path, clock, settings);
