@@ -108,7 +108,8 @@ void RecordScreen::load() {
         m_report = std::make_unique<RecordReport>(m_record.path());
         m_report->open();
     }
-    const qint64 shown = chosenChild();
+    // The child shown before, or at first the child playing.
+    const qint64 shown = chosenChild() != 0 ? chosenChild() : m_record.player().value_or(0);
     {
         const QSignalBlocker quiet(m_childChoice);
         m_childChoice->clear();

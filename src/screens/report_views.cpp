@@ -1,5 +1,6 @@
 #include "screens/report_views.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -46,8 +47,9 @@ void drawTiles(QPainter& painter, const QRect& area,
     QFont numeral = painter.font();
     numeral.setPixelSize(std::max(8, side * 2 / 5));
     numeral.setBold(true);
+    // The count as large as a tile's lower third takes it: a teacher reads it from a step away.
     QFont small = painter.font();
-    small.setPixelSize(std::max(6, side / 6));
+    small.setPixelSize(std::max(6, side / 4));
     for (int i = 0; i < 10; ++i) {
         const RecordReport::Tile& t = tiles[size_t(i)];
         const QRect box(area.x() + i * (side + gap), area.y(), side, side);
@@ -60,9 +62,14 @@ void drawTiles(QPainter& painter, const QRect& area,
         painter.setFont(numeral);
         painter.drawText(box.adjusted(0, 0, 0, -side / 3), Qt::AlignCenter, QString::number(i + 1));
         if (enough) {
-            painter.setFont(small);
-            painter.drawText(box.adjusted(2, side * 2 / 3 - 4, -2, -2), Qt::AlignCenter,
-                             QStringLiteral("%1回").arg(t.rounds));
+            const QString count = QStringLiteral("%1回").arg(t.rounds);
+            QFont fitting = small;
+            while (fitting.pixelSize() > 6 &&
+                   QFontMetrics(fitting, painter.device()).horizontalAdvance(count) > side - 4) {
+                fitting.setPixelSize(fitting.pixelSize() - 1);
+            }
+            painter.setFont(fitting);
+            painter.drawText(box.adjusted(2, side * 2 / 3 - 4, -2, -2), Qt::AlignCenter, count);
         }
     }
 }
