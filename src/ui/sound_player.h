@@ -5,18 +5,17 @@
 #include <QAudioFormat>
 #include <QByteArray>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <utility>
 
 class QThread;
 class SoundOutput;
+struct OutputReports;
 
 // A wave file read into memory: its samples and the format to play them in. `isPlayable()` is
 // false for anything that is not a RIFF/WAVE file with integer PCM (8, 16 or 32 bits) or 32-bit
@@ -35,14 +34,17 @@ struct WaveClip {
 WaveClip parseWave(const QByteArray& file);
 WaveClip readWaveFile(const QString& path);
 
-// The game's sounds on Qt Multimedia. Whether a sound is playing follows the sound's own length
-// from its header (Qt's own playing state lingers after short clips and even with no audio
-// device); with no audio output, or for a file that is missing or cannot be played, nothing is
-// ever playing. The samples are handed to a thread of their own that feeds the audio server, so
-// a sound goes on while the game's thread blocks in waitForSound().
+// The game's sounds on Qt Multimedia. A sound is playing from when it is asked for until it has
+// been heard for its own length (from its header; Qt's own playing state lingers after short
+// clips and even with no audio device), counted from when its output really started; with no
+// audio output, or for a file that is missing or cannot be played, nothing is ever playing. The
+// samples are handed to a thread of their own that feeds the audio server, so a sound goes on
+// while the game's thread blocks in waitForSound(). That thread opens the output as the player
+// is made and keeps it open, paused between sounds, so that even the first sound starts at once.
 class QtSoundPlayer : public SoundPlayer {
 public:
-    // Files are read when first played, and again when they change on disk.
+    // Files are read when first played, and again when they change on disk. The audio output
+    // opens now, on the player's thread.
     QtSoundPlayer();
     ~QtSoundPlayer() override;
     QtSoundPlayer(const QtSoundPlayer&) = delete;
@@ -54,8 +56,8 @@ public:
 
     // From holdSounds() until releaseHeldSounds() a sound is only noted, and the last one asked
     // for starts at the release: the game holds its first hop sound until the first frame is on
-    // the screen, which opening the first stream to the audio server slowed down. Whether a
-    // sound is playing counts from when it was asked for, held or not.
+    // the screen, which opening the first stream to the audio server slowed down. A held sound
+    // counts as playing from when it is asked for.
     void holdSounds() { m_holding = true; }
     void releaseHeldSounds();
 
@@ -65,6 +67,10 @@ public:
     bool isPlaying() const override;
     void waitForSound() override;
     void silence() override;
+    // Whether there is an audio output to play on, once the output that opens as the player is
+    // made is open or has failed (waits for that, at most 2 s). The game never waits for it: a
+    // sound asked for while it opens plays when it is open.
+    bool waitForOutput();
 
     // The eighteen sound files the game plays.
     static const QStringList& gameSounds();
@@ -76,19 +82,19 @@ private:
         qint64 size = -1;
     };
     const WaveClip* clipFor(const QString& fileName);
-    void startOnOutput(const WaveClip& clip, int serial);
+    bool startOnOutput(const WaveClip& clip, int serial);
     void stopOutput();
     qint64 remainingNs() const;
 
     QHash<QString, CachedClip> m_clips;  // by absolute path
     QThread* m_thread = nullptr;
-    SoundOutput* m_output = nullptr;  // lives in m_thread
-    // The sound that plays: its length and when it started; m_lengthNs is 0 when none plays.
-    QElapsedTimer m_started;
-    qint64 m_lengthNs = 0;
+    SoundOutput* m_output = nullptr;           // lives in m_thread
+    std::shared_ptr<OutputReports> m_reports;  // what m_output tells of its sounds
+    // The sound that plays: its serial number, its length (0 when none plays) and when it was
+    // handed to the output, on the steady clock.
     int m_serial = 0;
+    qint64 m_lengthNs = 0;
+    qint64 m_handedNs = 0;
     bool m_holding = false;
     std::optional<std::pair<WaveClip, int>> m_held;  // the sound held and its serial number
-    // The serial number of the last sound the audio server refused to take.
-    std::shared_ptr<std::atomic<int>> m_failedSerial;
 };
