@@ -53,8 +53,16 @@ QString details(const Samples& samples) {
     if (!samples.value(QStringLiteral("load_average")).isEmpty())
         out += QStringLiteral("- Load average of the machine as the run began: %1 (two cores)\n")
                    .arg(samples.value(QStringLiteral("load_average")).first());
+    if (const QList<double> loads = samples.value(QStringLiteral("load_average_waiting"));
+        !loads.isEmpty()) {
+        const Summary load = summarize(loads);
+        out += QStringLiteral("- Load average as each pair of the cost of waiting began: %1–%2\n")
+                   .arg(QString::number(load.min, 'f', 2), QString::number(load.max, 'f', 2));
+    }
     line(QStringLiteral("touch_sound_ms"), QStringLiteral("Touch to sound start"),
          QStringLiteral("ms"));
+    line(QStringLiteral("first_touch_sound_ms"),
+         QStringLiteral("Touch to sound start, the first sound of a run"), QStringLiteral("ms"));
     line(QStringLiteral("folder_first_scan_ms"),
          QStringLiteral("1,000 pictures, the very first start (writes both files)"),
          QStringLiteral("ms"));

@@ -9,6 +9,10 @@
 //       the line <below>), then <key>_peak_kib and <key>_steady_kib two seconds later
 //   kazoe_screen_probe touch <samples> <per-start> <below> <folder> <program> [arguments...]
 //       touches each character that comes on show: touch_numeral_ms, touch_sound_ms
+//   kazoe_screen_probe first-touch <samples> <below> <folder> <program> [arguments...]
+//       one touch a start, on the first character as soon as it shows: first_touch_numeral_ms,
+//       first_touch_sound_ms. Run in a folder without the hop sound, that touch's sound is the
+//       first sound of the run.
 //   kazoe_screen_probe idle <key> <seconds> <catch> <below> <folder> <program> [arguments...]
 //       <key>_cpu_pct over <seconds> of waiting; with <catch> 1 the first character is caught
 //       first, so that the question comes and waits for a card
@@ -319,11 +323,15 @@ int startup(const std::string& key, int below, const std::string& folder,
     return 0;
 }
 
-int touch(int samples, int perStart, int below, const std::string& folder,
-          const std::vector<std::string>& command) {
+// With `atOnce` the first character of each start is touched as soon as it shows.
+int touch(const std::string& key, int samples, int perStart, bool atOnce, int below,
+          const std::string& folder, const std::vector<std::string>& command) {
     Listener listener;
     Probe probe(below);
     probe.movePointer(0, 0);
+    // The first touch may come at once: the recording must run by then.
+    for (int waited = 0; waited < 200 && !listener.heard(); ++waited)
+        sleepMs(10);
     int taken = 0, lostNumerals = 0, lostSounds = 0;
     while (taken < samples) {
         probe.launch(folder, command);
@@ -332,9 +340,10 @@ int touch(int samples, int perStart, int below, const std::string& folder,
             const double seen = probe.waitForPicture(8000);
             if (seen < 0)
                 break;
-            // The first character of a start is left until it has hopped once: the audio
-            // server's first stream of the run may still be opening, and its hop sound late.
-            sleepMs(caught == 0 ? kFirstHopMs + kAfterHopMs : kAfterHopMs);
+            // Otherwise the first character of a start is left until it has hopped once, so
+            // that the sound of the touch follows the first hop sound of the run.
+            if (caught > 0 || !atOnce)
+                sleepMs(caught == 0 ? kFirstHopMs + kAfterHopMs : kAfterHopMs);
             const ColouredBox box = probe.pictureBox();
             if (box.isEmpty())
                 continue;
@@ -368,11 +377,11 @@ int touch(int samples, int perStart, int below, const std::string& folder,
             if (drawn < 0)
                 ++lostNumerals;
             else
-                result("touch_numeral_ms", drawn - touched);
+                result(key + "_numeral_ms", drawn - touched);
             if (heard < 0)
                 ++lostSounds;
             else
-                result("touch_sound_ms", heard - touched);
+                result(key + "_sound_ms", heard - touched);
             ++taken;
             // The caught character goes into the tray.
             probe.waitForEmpty(3000);
@@ -427,8 +436,11 @@ int main(int argc, char** argv) {
         if (mode == "startup" && argc >= 6)
             return startup(argv[2], std::atoi(argv[3]), argv[4], rest(argc, argv, 5));
         if (mode == "touch" && argc >= 7)
-            return touch(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), argv[5],
-                         rest(argc, argv, 6));
+            return touch(mode, std::atoi(argv[2]), std::atoi(argv[3]), false, std::atoi(argv[4]),
+                         argv[5], rest(argc, argv, 6));
+        if (mode == "first-touch" && argc >= 6)
+            return touch("first_touch", std::atoi(argv[2]), 1, true, std::atoi(argv[3]), argv[4],
+                         rest(argc, argv, 5));
         if (mode == "idle" && argc >= 8)
             return idle(argv[2], std::atof(argv[3]), std::atoi(argv[4]) != 0, std::atoi(argv[5]),
                         argv[6], rest(argc, argv, 7));

@@ -5,8 +5,21 @@
 #
 # It installs what is missing, builds the game and the benchmarks in its own build folder
 # (~/.cache/kazoemashou/bench), and runs everything on a private X screen (Xvfb, 1920 x 1080)
-# and a private audio server with a silent output. About four minutes after the build.
+# and a private audio server with a silent output. About eight minutes after the build.
+#
+#   bash scripts/bench.sh         everything, written into docs/benchmarks.md
+#   bash scripts/bench.sh sound   only the sound path (touch to sound, the first sound of a run,
+#                                 the cost of waiting beside the floor): the table is printed and
+#                                 docs/benchmarks.md left as it is. About five minutes.
 set -euo pipefail
+only="${1:-}"
+case "$only" in
+"" | sound) ;;
+*)
+    echo "usage: bash scripts/bench.sh [sound]" >&2
+    exit 2
+    ;;
+esac
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 kazoe_install $KAZOE_BUILD_PACKAGES $KAZOE_TEST_PACKAGES libbenchmark-dev libx11-dev libxext-dev \
@@ -24,12 +37,23 @@ results="$build/results.txt"
 drawing="$build/draw.json"
 : >"$results"
 
-# A private X screen the size of a classroom monitor, black until a window covers it.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -br -nolisten tcp -noreset 3>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+# A private X screen of <width>x<height>, black until a window covers it, in place of the last.
+xvfb=""
+screen() {
+    close_screen
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 "$1x24" -br -nolisten tcp -noreset 3>"$work/display" \
+        >>"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+    export DISPLAY=":$(cat "$work/display")"
+}
+close_screen() {
+    [ -z "$xvfb" ] || { kill "$xvfb" 2>/dev/null || true; wait "$xvfb" 2>/dev/null || true; }
+    xvfb=""
+}
+# The size of a classroom monitor.
+screen 1920x1080
 
 # A private audio server whose only output is a null sink; parec listens to its monitor.
 export XDG_RUNTIME_DIR="$work/runtime"
@@ -38,8 +62,7 @@ pulseaudio -D --exit-idle-time=-1 -n --load="module-null-sink sink_name=null" \
     --load=module-native-protocol-unix --log-target=stderr >/dev/null 2>&1 || true
 finish() {
     pulseaudio --kill >/dev/null 2>&1 || true
-    kill "$xvfb" 2>/dev/null || true
-    wait "$xvfb" 2>/dev/null || true
+    close_screen
     rm -rf "$work"
 }
 trap finish EXIT
@@ -71,24 +94,60 @@ start_game() {
 
 printf 'load_average %s\n' "$(cut -d' ' -f1 /proc/loadavg)" >>"$results"
 
-note "start-up: the game and the floor, 20 starts each, in turn"
-start_floor warmup >/dev/null
-start_game warmup >/dev/null
-for i in $(seq 20); do
-    if [ $((i % 2)) -eq 0 ]; then
-        start_floor startup_floor >>"$results"
-        start_game startup_game >>"$results"
-    else
-        start_game startup_game >>"$results"
-        start_floor startup_floor >>"$results"
-    fi
-done
+if [ -z "$only" ]; then
+    note "start-up: the game and the floor, 20 starts each, in turn"
+    start_floor warmup >/dev/null
+    start_game warmup >/dev/null
+    for i in $(seq 20); do
+        if [ $((i % 2)) -eq 0 ]; then
+            start_floor startup_floor >>"$results"
+            start_game startup_game >>"$results"
+        else
+            start_game startup_game >>"$results"
+            start_floor startup_floor >>"$results"
+        fi
+    done
+fi
 
-note "touch: 30 characters caught with the X pointer"
+note "touch: 30 characters caught with the X pointer, then the first of 10 starts at once"
 "$probe" touch 30 10 $below "$sounds" "$game" "$work/touch" >>"$results"
+# Without the hop sound the sound of that first touch is the first sound of the run.
+mkdir "$work/no-hop-sound"
+cp "$sounds"/* "$work/no-hop-sound/"
+rm "$work/no-hop-sound/ポコン.wav"
+"$probe" first-touch 10 $below "$work/no-hop-sound" "$game" "$work/touch" >>"$results"
 
-note "waiting: 30 s of hopping, 30 s of a question waiting for a card"
-"$probe" idle hopping 30 0 $below "$sounds" "$game" "$work/plain" >>"$results"
+note "waiting: a character hopping with its sound at 1280 x 800, the game and the floor in turn"
+screen 1280x800
+# 30 s of a character hopping: <key> <program> [arguments...]. The tray ends above 280 pixels.
+hop() {
+    "$probe" idle "$1" 30 0 280 "$sounds" "${@:2}" >>"$results" || note "a measure of $1 was lost"
+}
+# The game and the floor that plays a QSoundEffect at each hop, in turn: <key> <round>
+hop_pair() {
+    local floor=("$bin/kazoe_floor_hops" "$floor_picture" "$sounds/ポコン.wav")
+    printf 'load_average_waiting %s\n' "$(cut -d' ' -f1 /proc/loadavg)" >>"$results"
+    if [ $(($2 % 2)) -eq 1 ]; then
+        hop "$1" "$game" "$work/plain"
+        hop "floor_$1" "${floor[@]}"
+    else
+        hop "floor_$1" "${floor[@]}"
+        hop "$1" "$game" "$work/plain"
+    fi
+}
+for i in 1 2 3; do hop_pair hopping $i; done
+# With no audio server to talk to, both find no output.
+for i in 1 2; do PULSE_SERVER=unix:/nonexistent/kazoe-no-pulse hop_pair silent_hopping $i; done
+screen 1920x1080
+if [ -n "$only" ]; then
+    echo
+    "$bin/kazoe_bench_report" "$results" /dev/null "$KAZOE_ROOT/bench/benchmarks.md.in" \
+        "$build/benchmarks-$only.md"
+    kazoe_say "only the sound path was measured: docs/benchmarks.md is left as it was"
+    exit 0
+fi
+
+note "waiting: 30 s of a question waiting for a card"
 "$probe" idle question 30 1 $below "$sounds" "$game" "$work/question" >>"$results"
 
 note "1,000 rounds of simulated play"

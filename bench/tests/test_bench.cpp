@@ -110,6 +110,9 @@ private slots:
         s[QStringLiteral("touch_numeral_ms")] = {5, 5, 5, 5, 5, 5, 5, 5, 5,  5,
                                                  5, 5, 5, 5, 5, 5, 5, 5, 40, 40};
         s[QStringLiteral("hopping_cpu_pct")] = {0.4};
+        s[QStringLiteral("floor_hopping_cpu_pct")] = {0.6, 0.7};
+        s[QStringLiteral("silent_hopping_cpu_pct")] = {0.1};
+        s[QStringLiteral("floor_silent_hopping_cpu_pct")] = {0.07};
         const QList<Row> rows = buildRows(s);
         const auto row = [&](const QString& start) {
             for (const Row& r : rows)
@@ -123,6 +126,8 @@ private slots:
         // A good median does not hide a slow tail.
         QVERIFY(!row(QStringLiteral("Touch to numeral")).met);
         QVERIFY(row(QStringLiteral("CPU while a character hops")).met);
+        QCOMPARE(row(QStringLiteral("CPU with no audio server")).shortfall,
+                 QStringLiteral("0.03 % of a core over"));
         // No figures is no pass.
         const Row sound = row(QStringLiteral("Touch to sound"));
         QVERIFY(!sound.measured);
