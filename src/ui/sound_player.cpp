@@ -443,22 +443,17 @@ bool QtSoundPlayer::waitForOutput() {
     return m_reports->known() == OutputReports::Output::Open;
 }
 
-// Hands the sound to the player's thread, which opens the output if it can (an audio server
-// that came up late is found then), and tells whether it will be heard, without waiting for that
-// thread: while the output is still opening, Qt's list of outputs tells.
+// Hands the sound to the player's thread and tells whether it will be heard, without waiting for
+// that thread. While the output is still opening, or where there was none, Qt's list of outputs
+// tells; with none in it, nothing can play and the thread is not woken.
 bool QtSoundPlayer::startOnOutput(const WaveClip& clip, int serial) {
+    if (m_reports->current() != OutputReports::Output::Open &&
+        QMediaDevices::audioOutputs().isEmpty())
+        return false;  // nothing plays there to be cut off
     SoundOutput* output = m_output;
     QMetaObject::invokeMethod(
         output, [output, clip, serial] { output->start(clip, serial); }, Qt::QueuedConnection);
-    switch (m_reports->current()) {
-        case OutputReports::Output::Open:
-            return true;
-        case OutputReports::Output::None:
-            return false;
-        case OutputReports::Output::Opening:
-            break;
-    }
-    return !QMediaDevices::audioOutputs().isEmpty();
+    return true;
 }
 
 // Asks the player's thread to cut off whatever it plays.
