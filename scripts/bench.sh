@@ -10,7 +10,7 @@
 #   bash scripts/bench.sh         everything, written into docs/benchmarks.md
 #   bash scripts/bench.sh sound   only the sound path (touch to sound, the first sound of a run,
 #                                 the cost of waiting beside the floor): the table is printed and
-#                                 docs/benchmarks.md left as it is. About five minutes.
+#                                 docs/benchmarks.md left as it is. About seven minutes.
 set -euo pipefail
 only="${1:-}"
 case "$only" in
