@@ -40,6 +40,13 @@ QString unusableMessage(const QString& path, const QString& why) {
         .arg(shown(path), why);
 }
 
+QString busyMessage(const QString& path) {
+    return QStringLiteral(
+               "こどもの記録のファイル「%1」を、ほかのプログラムが使っています。\n"
+               "しばらく記録せずに遊び、あとでもう一度ためします。")
+        .arg(shown(path));
+}
+
 bool isKana(char16_t c) {
     return (c >= 0x3041 && c <= 0x3096) ||  // hiragana
            (c >= 0x309D && c <= 0x309F) ||  // its iteration marks
@@ -115,6 +122,10 @@ bool Record::openExisting(QStringList* messages) {
             m_state = State::Newer;
             *messages << newerMessage(m_path);
             return true;
+        case Found::Busy:
+            m_state = State::Busy;
+            *messages << busyMessage(m_path);
+            return true;
         case Found::Unusable:
             m_state = State::Unusable;
             *messages << unusableMessage(m_path, why);
@@ -128,7 +139,7 @@ Record::Found Record::inspect(QSqlError* error) {
     QSqlDatabase db = RecordFile::connect(m_connection, m_path, false, error);
     const auto failed = [&](const QSqlError& e) {
         *error = e;
-        return RecordFile::isDamage(e) ? Found::Damaged : Found::Unusable;
+        return foundOn(e);
     };
     if (!db.isOpen())
         return failed(*error);
@@ -176,7 +187,7 @@ Record::Found Record::makeReady(bool create, QString* why) {
             *why = error.text();
         if (why->isEmpty())
             *why = QStringLiteral("the write-ahead log cannot be made here");
-        return RecordFile::isDamage(error) ? Found::Damaged : Found::Unusable;
+        return foundOn(error);
     }
     // A migration that fails on a file that can be written: its content is not a record's.
     if (RecordSchema::migrate(db, why) != RecordSchema::Outcome::Migrated)
@@ -184,6 +195,27 @@ Record::Found Record::makeReady(bool create, QString* why) {
     // Into the file itself, so that the next start reads the version from the header.
     RecordFile::run(db, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"), &error);
     return Found::Usable;
+}
+
+Record::Found Record::foundOn(const QSqlError& error) const {
+    if (RecordFile::isDamage(error))
+        return Found::Damaged;
+    return RecordFile::isBusy(error) ? Found::Busy : Found::Unusable;
+}
+
+bool Record::retryIfBusy() {
+    if (m_state != State::Busy)
+        return m_state == State::Ready;
+    QStringList messages;
+    // The header was read at open(): it is not read again beside a connection of the report.
+    if (!openExisting(&messages) && messages.isEmpty())
+        beginFresh(&messages);
+    // Still held by the other program: the adult has been told already.
+    if (m_state != State::Busy) {
+        QMutexLocker lock(&m_messagesMutex);
+        m_messages << messages;
+    }
+    return m_state == State::Ready;
 }
 
 bool Record::begin(QString* why) {

@@ -61,6 +61,9 @@ public:
     QStringList open();
     // Messages that came up since: a round that could not be written. Each is returned once.
     QStringList takeMessages();
+    // While another program held the file at open(), tries again; true once rounds can be
+    // recorded. The program calls it now and then, and as an adult comes.
+    bool retryIfBusy();
 
     // The listener that records the rounds of the child who plays.
     RoundListener& listener() { return m_recorder; }
@@ -94,8 +97,9 @@ public:
     void flush();
 
 private:
-    enum class State { Absent, Ready, Newer, Unusable };
-    enum class Found { Usable, Damaged, Newer, Unusable };
+    enum class State { Absent, Ready, Newer, Busy, Unusable };
+    enum class Found { Usable, Damaged, Newer, Busy, Unusable };
+    Found foundOn(const QSqlError& error) const;
     bool openExisting(QStringList* messages);
     Found inspect(QSqlError* error);
     Found makeReady(bool create, QString* why);

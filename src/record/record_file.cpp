@@ -13,6 +13,9 @@ namespace RecordFile {
 namespace {
 // SQLite's primary result codes for a broken file: SQLITE_CORRUPT and SQLITE_NOTADB.
 constexpr int kCorrupt = 11;
+// SQLITE_BUSY and SQLITE_LOCKED: another connection holds the file longer than the wait.
+constexpr int kBusy = 5;
+constexpr int kLocked = 6;
 constexpr int kNotADatabase = 26;
 // The header's first 16 bytes, and where it keeps user_version (big-endian).
 constexpr char kMagic[] = "SQLite format 3";
@@ -39,11 +42,13 @@ Header readHeader(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return header;
+    // Only a regular file is opened: reading a named pipe would wait for a writer for ever.
     QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
         header.kind = Header::Unreadable;
-        header.error =
-            info.isDir() ? QStringLiteral("a folder is in its place") : file.errorString();
+        header.error = info.isDir()      ? QStringLiteral("a folder is in its place")
+                       : !info.isFile() ? QStringLiteral("not a regular file")
+                                         : file.errorString();
         return header;
     }
     const QByteArray bytes = file.read(kHeaderSize);
@@ -55,8 +60,9 @@ Header readHeader(const QString& path) {
         header.kind = Header::NotDatabase;
         return header;
     }
-    header.kind = Header::Database;
     header.version = int(qFromBigEndian<qint32>(bytes.constData() + kUserVersionAt));
+    // No version of the game writes a negative version: such a database is another program's.
+    header.kind = header.version < 0 ? Header::NotDatabase : Header::Database;
     return header;
 }
 
@@ -87,11 +93,23 @@ void disconnect(const QString& name) {
     QSqlDatabase::removeDatabase(name);
 }
 
-bool isDamage(const QSqlError& error) {
+namespace {
+// SQLite's primary result code of an error, or -1. Extended codes carry it in their low byte.
+int primaryCode(const QSqlError& error) {
     bool ok = false;
-    // Extended codes carry the primary code in their low byte.
     const int code = error.nativeErrorCode().toInt(&ok) & 0xFF;
-    return ok && (code == kCorrupt || code == kNotADatabase);
+    return ok ? code : -1;
+}
+}  // namespace
+
+bool isDamage(const QSqlError& error) {
+    const int code = primaryCode(error);
+    return code == kCorrupt || code == kNotADatabase;
+}
+
+bool isBusy(const QSqlError& error) {
+    const int code = primaryCode(error);
+    return code == kBusy || code == kLocked;
 }
 
 QString moveAside(const QString& path, const QString& stamp, QString* error) {

@@ -13,13 +13,15 @@ namespace RecordFile {
 QString defaultPath();
 
 // What the file's first bytes say, read without SQLite, so that a file of a newer game is never
-// opened for writing.
+// opened for writing. Read once, before any connection to the file: closing a file opened outside
+// SQLite drops every lock the process holds on it, and another program may then take the
+// write-ahead log away from under the game's connection.
 struct Header {
     enum Kind {
         Missing,      // no file
         Empty,        // an empty file: version 0
         Database,     // an SQLite database of version `version`
-        NotDatabase,  // something else, or a database cut short
+        NotDatabase,  // something else, a database cut short, or another program's (version < 0)
         Unreadable,   // it cannot be read (permissions, a folder in its place)
     } kind = Missing;
     int version = 0;
@@ -39,6 +41,8 @@ void disconnect(const QString& name);
 
 // Whether an error means the file's content is broken (as opposed to unwritable or busy).
 bool isDamage(const QSqlError& error);
+// Whether an error means another program holds the file for now.
+bool isBusy(const QSqlError& error);
 
 // Moves the damaged file (and its write-ahead log) aside to "<path>.damaged-<date-time>", and
 // returns the new path; empty when it could not be moved (`error` says why).

@@ -1,6 +1,7 @@
 #include "record/record_report.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -32,7 +33,9 @@ RecordReport::~RecordReport() {
 bool RecordReport::open() {
     if (m_open)
         return true;
-    if (RecordFile::readHeader(m_path).kind != RecordFile::Header::Database)
+    // Only a look at the folder's entry: opening the file outside SQLite, even to read its
+    // header, would drop the locks by which the game's own connection claims it.
+    if (!QFileInfo(m_path).isFile())
         return false;
     QSqlError error;
     QSqlDatabase db = RecordFile::connect(m_connection, m_path, false, &error);

@@ -3,6 +3,7 @@
 // damaged, newer, or cannot be written.
 
 #include <QDir>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -151,6 +152,7 @@ private slots:
     void damagedFileIsMovedAside_data();
     void damagedFileIsMovedAside();
     void newerFileIsLeftUntouched();
+    void heldOrStrangeFileIsToldAndPlayGoesOn();
     void readOnlyFolder();
     void writerWritesEveryRoundHandedOver();
 
@@ -378,6 +380,7 @@ void RecordTest::damagedFileIsMovedAside_data() {
     QTest::newRow("a database cut short") << "cut";
     QTest::newRow("a page overwritten") << "page";
     QTest::newRow("another program's database") << "foreign";
+    QTest::newRow("a database of a negative version") << "negative";
 }
 
 void RecordTest::damagedFileIsMovedAside() {
@@ -385,13 +388,9 @@ void RecordTest::damagedFileIsMovedAside() {
     if (damage == QLatin1String("text")) {
         writeFile(path(), "Pimo\r\n1,#FALSE#\r\n");
     } else if (damage == QLatin1String("foreign")) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("x"));
-        db.setDatabaseName(path());
-        QVERIFY(db.open());
-        QSqlQuery(db).exec(QStringLiteral("CREATE TABLE child (who TEXT)"));
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("x"));
+        Reader(path()).rows("CREATE TABLE child (who TEXT)");
+    } else if (damage == QLatin1String("negative")) {
+        Reader(path()).rows("PRAGMA user_version = -3");
     } else {
         {
             RecordRig r(path(), settingsFor(CountWay::FromLeft));
@@ -455,6 +454,36 @@ void RecordTest::newerFileIsLeftUntouched() {
     r.record.flush();
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), files);
     QCOMPARE(fileBytes(path()), before);
+}
+
+// Another program that holds the file at start (a backup, the sqlite3 shell in a transaction):
+// the game plays without recording, says so, and records once the file is free again. A named
+// pipe in the file's place is told at once, not waited on.
+void RecordTest::heldOrStrangeFileIsToldAndPlayGoesOn() {
+    {
+        RecordRig r(path(), settingsFor(CountWay::FromLeft));
+        r.addAndChoose();
+    }
+    {
+        Reader holder(path());
+        holder.rows("BEGIN EXCLUSIVE");
+        RecordRig held(path(), settingsFor(CountWay::FromLeft));
+        QCOMPARE(held.messages.size(), 1);
+        QVERIFY2(held.messages[0].contains(QStringLiteral("ほかのプログラム")),
+                 qPrintable(held.messages[0]));
+        QVERIFY(!held.record.canRecord());
+        holder.rows("COMMIT");
+        QVERIFY(held.record.retryIfBusy());
+        QCOMPARE(held.record.children().size(), 1);
+        QCOMPARE(held.record.takeMessages(), QStringList());
+    }
+#ifdef Q_OS_UNIX
+    const QString pipe = m_dir->filePath(QStringLiteral("pipe.sqlite"));
+    QVERIFY(QProcess::execute(QStringLiteral("mkfifo"), {pipe}) == 0);
+    RecordRig onPipe(pipe, settingsFor(CountWay::FromLeft));
+    QCOMPARE(onPipe.messages.size(), 1);
+    QVERIFY(!onPipe.record.canRecord());
+#endif
 }
 
 // A disk that fills up during play loses the rounds, says so once, and the game goes on; a
