@@ -22,6 +22,8 @@ KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES desktop-file-utils appstream"
 KAZOE_PACKAGE_PACKAGES="dpkg-dev file lintian"
 # The record's PDF is rendered by poppler's pdftoppm in its test.
 KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES poppler-utils"
+# Another program reading the record while the game writes it: the sqlite3 shell.
+KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES sqlite3"
 
 kazoe_say() { printf 'kazoemashou: %s\n' "$*" >&2; }
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <utility>
 
+#include "app/one_game.h"
 #include "command_line.h"
 #include "game/game_screen.h"
 #include "record/record.h"
@@ -37,6 +38,8 @@
 namespace {
 // Should the first frame be slow to come, the first hop sound is heard after this long anyway.
 constexpr int kLongestHoldMs = 300;
+// How often a record held by another program at start is tried again.
+constexpr int kRecordRetryMs = 60000;
 
 // What the game screen's keys ask of the program.
 class ProgramHost : public GameHost {
@@ -85,6 +88,13 @@ int main(int argc, char* argv[]) {
     const std::optional<CommandLine> options = readCommandLine(app);
     if (!options)
         return 2;
+    // Before anything is read: a second start touches neither the files nor the record.
+    OneGame oneGame;
+    if (!oneGame.claim()) {
+        warnOnStderr(QStringLiteral("kazoemashou: the game is already running; it comes forward"));
+        oneGame.callTheFirst();
+        return 0;
+    }
     QStringList folder = options->folderWords;
     if (options->userFolder) {
         folder = QStringList{userPictureFolder()};
@@ -136,6 +146,7 @@ int main(int argc, char* argv[]) {
         }
     };
     host.adultCame = [&] {
+        record.retryIfBusy();
         record.flush();  // the round just stopped is written, or has failed
         tellAdult(record.takeMessages());
         for (const QString& notice : std::exchange(forTheAdult, {}))
@@ -220,7 +231,15 @@ int main(int argc, char* argv[]) {
     // slowed that frame down. It never waits longer than a moment.
     sound.holdSounds();
     QTimer::singleShot(kLongestHoldMs, &window, [&sound] { sound.releaseHeldSounds(); });
+    oneGame.listen();
     tellAdult(record.open());
+    // A record another program held at start is tried again now and then, and as an adult comes.
+    QTimer recordRetry;
+    recordRetry.callOnTimeout([&] {
+        if (record.retryIfBusy())
+            recordRetry.stop();
+    });
+    recordRetry.start(kRecordRetryMs);
     // While no child exists the game starts as it always has; with children, who plays is
     // asked first.
     if (record.mustAskWhoPlays())

@@ -103,20 +103,8 @@ private slots:
             QProcess game;
             m_screen.start(game, QStringLiteral(KAZOE_PROGRAM), {data.path()},
                            QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
-            QVERIFY2(!m_screen.waitForWindow(QStringLiteral("だれがあそぶ？")).isEmpty(),
-                     game.readAllStandardError().constData());
             // The children by name (けん, ゆい), then the guest: a touch on ゆい's mark.
-            const QRect mark =
-                WhoPlaysLayout::markIn(WhoPlaysLayout::cell(1, 3, QSize(kWidth, kHeight)));
-            QVERIFY(ScreenPlayer::waitFor(
-                [&] {
-                    return !ScreenReading::boxOfNonWhite(m_screen.screenshot(), mark).isEmpty();
-                },
-                5000));
-            QVERIFY(
-                m_screen.xdotool({QStringLiteral("mousemove"), QString::number(mark.center().x()),
-                                  QString::number(mark.center().y()), QStringLiteral("click"),
-                                  QStringLiteral("1")}));
+            QVERIFY2(touchMark(1, 3), game.readAllStandardError().constData());
             const char* failure = "";
             QVERIFY2(m_player.playRound(&failure) == 2, failure);
             if (inTheMiddle) {
@@ -194,7 +182,67 @@ private slots:
         }
     }
 
+    // The record read by another program while the game writes it: by the sqlite3 shell and by
+    // a second start of the game, after the adult's report has been open. The game keeps its
+    // claim on the file throughout, so neither takes the write-ahead log away from under it,
+    // and the second start leaves the first game playing.
+    void recordReadFromOutsideKeepsEveryRound() {
+        QTemporaryDir data, home;
+        const QString path = prepareFolders(data, home);
+        QVERIFY(addChildren(path, {{"ゆい", "いぬ.gif"}}) != 0);
+        QProcess game;
+        m_screen.start(game, QStringLiteral(KAZOE_PROGRAM), {data.path()},
+                       QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
+        QVERIFY2(touchMark(0, 2), game.readAllStandardError().constData());
+        const QString window = m_screen.waitForWindow(QStringLiteral("かぞえましょう"));
+        QVERIFY(!window.isEmpty());
+        QVERIFY(m_screen.pressKey(window, QStringLiteral("k")));
+        const QString report = m_screen.waitForWindow(QStringLiteral("きろく"));
+        QVERIFY(!report.isEmpty());
+        Faults::GameRun closer(m_screen);
+        // "閉じる", in the window's pixels (764, 600, 120 × 36), 15 twips each.
+        QVERIFY(closer.clickAt(report, {(764 + 60) * 15, (600 + 18) * 15}));
+        QTest::qWait(500);
+
+        QProcess shell;
+        shell.start(QStringLiteral("sqlite3"), {path, QStringLiteral("SELECT count(*) FROM child")});
+        QVERIFY2(shell.waitForFinished(5000) && shell.exitCode() == 0,
+                 "the sqlite3 shell (Debian's sqlite3) did not read the record");
+        QCOMPARE(shell.readAllStandardOutput().trimmed(), QByteArray("1"));
+        QProcess second;
+        m_screen.start(second, QStringLiteral(KAZOE_PROGRAM), {data.path()},
+                       QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
+        QVERIFY2(second.waitForFinished(10000), "a second start did not end by itself");
+        QCOMPARE(second.exitCode(), 0);
+
+        const char* failure = "";
+        QVERIFY2(m_player.playRound(&failure) == 2, failure);
+        QTest::qWait(300);  // "○" and its sound: the round is over and handed to the writer
+        game.kill();
+        QVERIFY(game.waitForFinished(5000));
+        // The round K cut short, then the one played after the outside reads.
+        QCOMPARE(rowsOf(path, "SELECT cut_short FROM round ORDER BY id"),
+                 QStringList({"1", "0"}));
+        QCOMPARE(rowsOf(path, "PRAGMA integrity_check"), QStringList{"ok"});
+    }
+
 private:
+    // Waits for "だれがあそぶ？" and touches choice `index` of `count` (children, then the guest).
+    bool touchMark(int index, int count) {
+        if (m_screen.waitForWindow(QStringLiteral("だれがあそぶ？")).isEmpty())
+            return false;
+        const QRect mark =
+            WhoPlaysLayout::markIn(WhoPlaysLayout::cell(index, count, QSize(kWidth, kHeight)));
+        return ScreenPlayer::waitFor(
+                   [&] {
+                       return !ScreenReading::boxOfNonWhite(m_screen.screenshot(), mark).isEmpty();
+                   },
+                   5000) &&
+               m_screen.xdotool({QStringLiteral("mousemove"), QString::number(mark.center().x()),
+                                 QString::number(mark.center().y()), QStringLiteral("click"),
+                                 QStringLiteral("1")});
+    }
+
     VirtualScreen m_screen{kWidth, kHeight};
     ScreenPlayer m_player{m_screen, kWidth, kHeight};
 };
