@@ -2,7 +2,7 @@
 # Makes the game's eighteen sounds and writes them into sounds/ (or the folder given as the
 # first argument):
 #
-#   1.wav いち  2.wav に  3.wav さん  4.wav よん  5.wav ご  6.wav ろく  7.wav なな
+#   1.wav いち  2.wav にい  3.wav さん  4.wav よん  5.wav ごお  6.wav ろく  7.wav なな
 #   8.wav はち  9.wav きゅう  10.wav じゅう
 #                     the spoken numbers, in the readings children use when they count
 #                     aloud (よん, なな, きゅう)
@@ -30,7 +30,7 @@
 # Running it again gives byte-identical files: Open JTalk is deterministic, sox runs with its
 # fixed random seed (-R) and without dither (-D).
 #
-# Needs: open_jtalk, its dictionary and the voice, and sox (Debian packages open-jtalk,
+# Needs: open_jtalk, its dictionary and the voice, and sox with soxi (Debian packages open-jtalk,
 # open-jtalk-mecab-naist-jdic, hts-voice-nitech-jp-atr503-m001 from the contrib component, and
 # sox).
 set -eu
@@ -84,13 +84,44 @@ finish() {
     sx "$tmp/trimmed.wav" -b 16 "$2" gain "$gain"
 }
 
-# speak FILE TEXT
+# speak FILE TEXT [FRAME_PERIOD]
 speak() {
     printf '%s\n' "$2" | open_jtalk -x $DICTIONARY -m $VOICE -fm $PITCH -a $ALPHA \
-        -b $POSTFILTER -jf $INTONATION -p $FRAME_PERIOD -ow "$tmp/voice.wav"
+        -b $POSTFILTER -jf $INTONATION -p "${3:-$FRAME_PERIOD}" -ow "$tmp/voice.wav"
     sx "$tmp/voice.wav" "$tmp/clear.wav" $CLARITY
     finish "$tmp/clear.wav" "$out/$1" $SPEECH_RMS
 }
+
+# A Japanese adult counting aloud with a small child gives every number about the same time,
+# lengthening the short ones (にい, ごお). So each number has a frame period of its own: the
+# first, in steps of 10 from FRAME_PERIOD up, at which it lasts 0.36 s or more (found once by
+# trying them in turn). Each then lasts 0.36 to 0.39 s, under half a second still, so that it has
+# ended before the next touch of a child who touches twice a second; the script stops should one
+# fall outside 0.30 to 0.48 s.
+# speak_number FILE TEXT FRAME_PERIOD
+speak_number() {
+    speak "$1" "$2" "$3"
+    length=$(soxi -D "$out/$1")
+    awk -v l="$length" 'BEGIN { exit !(l >= 0.30 && l <= 0.48) }' ||
+        { echo "make_sounds: $1 lasts $length s" >&2; exit 1; }
+}
+
+# に and ご with their long vowel, written with the long vowel mark.
+speak_number 1.wav 一 440
+speak_number 2.wav 二ー 410
+speak_number 3.wav 三 440
+speak_number 4.wav 四 450
+speak_number 5.wav 五ー 500
+speak_number 6.wav 六 320
+speak_number 7.wav 七 400
+speak_number 8.wav 八 410
+speak_number 9.wav 九 490
+speak_number 10.wav 十 540
+# The prompts say what the message line shows.
+speak "かぞえよう.wav" "かぞえよう"
+speak "いくつかな.wav" "ぜんぶでいくつかな"
+speak "なんにんかな.wav" "ぜんぶでなんにんかな"
+speak "もういちど.wav" "もういちど"
 
 # tone FILE LENGTH SYNTH...: one tone into $tmp/FILE
 tone() {
@@ -98,17 +129,6 @@ tone() {
     shift
     sx -n -r $RATE -c 1 -b 16 "$tmp/$name" synth "$@"
 }
-
-n=1
-for numeral in 一 二 三 四 五 六 七 八 九 十; do
-    speak "$n.wav" "$numeral"
-    n=$((n + 1))
-done
-# The prompts say what the message line shows.
-speak "かぞえよう.wav" "かぞえよう"
-speak "いくつかな.wav" "ぜんぶでいくつかな"
-speak "なんにんかな.wav" "ぜんぶでなんにんかな"
-speak "もういちど.wav" "もういちど"
 
 # ポコン: two soft falling sine pops, the second a little higher ("po", "kon"). Under 0.1 s in
 # all: a character may hop every 0.1 s, and while its pop plays a touch does not count.

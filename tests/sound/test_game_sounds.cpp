@@ -35,26 +35,30 @@ class TestGameSounds : public QObject {
 private slots:
     void eachSound_data();
     void eachSound();
-    void scriptDocumentsEverySound();
     void scriptReproducesTheSounds();
 };
 
 void TestGameSounds::eachSound_data() {
     QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("minMs");
     QTest::addColumn<int>("maxMs");
     for (Sound sound : kAllSounds) {
-        // The numbers follow the child's quick touches while counting.
+        // Each number is said unhurried, about as long as the others, and has ended (with room
+        // for the sound output's delay) before the next touch of a child who touches twice a
+        // second: a touch made while a sound plays does not count.
         const bool number = sound <= Sound::Ten;
         // The hop sound plays at every hop, as often as every 0.1 s, and a touch made while it
         // plays does not count: it must end before the next hop or the character cannot be caught.
         const bool hop = sound == Sound::Hop;
         const QString name = soundFileName(sound);
-        QTest::newRow(qPrintable(name)) << name << (hop ? 95 : number ? 500 : 2500);
+        QTest::newRow(qPrintable(name))
+            << name << (number ? 300 : 50) << (hop ? 95 : number ? 450 : 2500);
     }
 }
 
 void TestGameSounds::eachSound() {
     QFETCH(QString, file);
+    QFETCH(int, minMs);
     QFETCH(int, maxMs);
 
     QFile f(soundsDir() + file);
@@ -66,7 +70,7 @@ void TestGameSounds::eachSound() {
     QCOMPARE(clip.format.sampleRate(), 22050);
 
     const qint64 ms = clip.durationUs() / 1000;
-    QVERIFY2(ms >= 50 && ms <= maxMs, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+    QVERIFY2(ms >= minMs && ms <= maxMs, qPrintable(QStringLiteral("%1 ms").arg(ms)));
 
     const auto* s = reinterpret_cast<const qint16*>(clip.samples.constData());
     const qsizetype frames = clip.samples.size() / 2;
@@ -88,18 +92,6 @@ void TestGameSounds::eachSound() {
     const double rmsDb = 10 * std::log10(energy / frames / (32768.0 * 32768.0));
     QVERIFY2(peakDb <= -0.9, qPrintable(QStringLiteral("peak %1 dBFS").arg(peakDb)));
     QVERIFY2(rmsDb >= -22 && rmsDb <= -14, qPrintable(QStringLiteral("RMS %1 dBFS").arg(rmsDb)));
-}
-
-void TestGameSounds::scriptDocumentsEverySound() {
-    QFile f(script());
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QVERIFY(f.permissions() & QFileDevice::ExeOwner);
-    const QString text = QString::fromUtf8(f.readAll());
-    // How they are made, with what, and that a second run gives the same bytes.
-    for (const char* word : {"open_jtalk", "sox", "-R", "-D", "22050", "16-bit", "mono"})
-        QVERIFY2(text.contains(QLatin1String(word)), word);
-    for (const QString& name : soundFiles())
-        QVERIFY2(text.contains(name), qPrintable(name));
 }
 
 void TestGameSounds::scriptReproducesTheSounds() {
