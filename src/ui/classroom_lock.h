@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -45,6 +46,12 @@ private:
     const QKeyEvent* m_handingOn = nullptr;  // the held key, now let through to its window
 
     QTimer m_hold;  // runs while an adult key is held down
+    // When m_hold falls due, on a steady clock, and whether it has looked once already: the
+    // program may be blocked as the two seconds run out (a wait for a sound), with the key's
+    // release queued behind, so a hold is done only at a second look that comes on time.
+    QElapsedTimer m_clock;
+    qint64 m_dueAt = 0;
+    bool m_lookedOnce = false;
     // A key held down repeats: under X as a release and a press with the same time stamp, which
     // Qt does not always mark as repeats. So a release of the held key counts only when no press
     // of it with the release's time stamp follows within this short wait.
