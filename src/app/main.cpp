@@ -153,7 +153,7 @@ int main(int argc, char* argv[]) {
             showWarning(nullptr, notice, kGameTitle);
     };
     if (options->locked)
-        new ClassroomLock(window, game);  // the window owns it
+        new ClassroomLock(&app);  // watches every window of the program; the program owns it
 
     // The adult screens are made when H or N first asks for them: building them at start-up
     // kept the child waiting for the first character.

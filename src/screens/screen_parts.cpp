@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/classroom_lock.h"
 #include "ui/fonts.h"
 
 namespace ScreenParts {
@@ -114,6 +115,8 @@ AdultScreen::AdultScreen(const QString& name, const QString& title, int widthTwi
     setWindowTitle(title);
     setFont(windowFont());
     setFixedSize(toPixels({0, 0, widthTwips, heightTwips}).size());
+    // Opened only by a held key, the adult's screens take the adult's typing as it comes.
+    ClassroomLock::leaveToTheAdult(*this);
 }
 
 void AdultScreen::open() {

@@ -155,7 +155,7 @@ private slots:
         QVERIFY2(!window.isEmpty(), game.readAllStandardError().constData());
         QVERIFY(m_screen.pressKey(window, QStringLiteral("Escape")));
         QVERIFY(m_screen.pressKey(window, QStringLiteral("h")));
-        QVERIFY(hold(window, QStringLiteral("Escape"), 1000));
+        QVERIFY(m_screen.holdKey(window, QStringLiteral("Escape"), 1000));
         QThread::msleep(kHoldMs + 300);
         QCOMPARE(game.state(), QProcess::Running);
         QCOMPARE(visibleWindowsOf(game), 1);  // no adult screen opened either
@@ -254,14 +254,6 @@ private:
                           QStringLiteral("--pid"), QString::number(game.processId())},
                          &ids);
         return int(ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size());
-    }
-
-    bool hold(const QString& window, const QString& key, int ms) const {
-        const bool down =
-            m_screen.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}) &&
-            m_screen.xdotool({QStringLiteral("keydown"), key});
-        QThread::msleep(ms);
-        return m_screen.xdotool({QStringLiteral("keyup"), key}) && down;
     }
 
     QTemporaryDir m_stage;

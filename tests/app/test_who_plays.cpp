@@ -2,7 +2,8 @@
 // child's mark starts the round, and the rounds are recorded for that child; the program killed
 // between two rounds and in the middle of one leaves a record that opens and holds every round
 // finished. A damaged record, and one in a folder that cannot be written: the adult is told
-// before the first round, and the child plays.
+// before the first round, and the child plays. Under the classroom lock a tap of Esc on
+// "だれがあそぶ？" or on a notice to the adult does nothing; Esc held two seconds acts.
 
 #include <QDir>
 #include <QFile>
@@ -28,6 +29,8 @@ constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 // Rounds of two characters, counted from the left, touched by the pointer.
 const QByteArray kQuickRounds = "1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,2,2\r\n";
+// How long the locked game wants an adult key held down.
+constexpr int kHoldMs = 2000;
 
 class FixedClock : public RecordClock {
 public:
@@ -224,6 +227,39 @@ private slots:
         QCOMPARE(rowsOf(path, "SELECT cut_short FROM round ORDER BY id"),
                  QStringList({"1", "0"}));
         QCOMPARE(rowsOf(path, "PRAGMA integrity_check"), QStringList{"ok"});
+    }
+
+    // The first screen of a locked start with children, and the notice the adult reads as the
+    // game ends (a picture whose name cannot be used): a child's tap of Esc leaves each of them
+    // and the game as they are; Esc held two seconds acts as it would unlocked.
+    void lockTakesOnlyHeldEscOnThePickerAndTheNotice() {
+        QTemporaryDir data, home;
+        const QString path = prepareFolders(data, home);
+        QVERIFY(addChildren(path, {{"けん", "ねこ.gif"}}) != 0);
+        QVERIFY(QFile::copy(QStringLiteral(KAZOE_SOURCE_DIR "/data/ねこ.gif"),
+                            data.filePath(QStringLiteral("ね\"こ.gif"))));
+        QProcess game;
+        m_screen.start(game, QStringLiteral(KAZOE_PROGRAM), {QStringLiteral("--lock"), data.path()},
+                       QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
+        const QString picker = m_screen.waitForWindow(QStringLiteral("だれがあそぶ？"));
+        QVERIFY2(!picker.isEmpty(), game.readAllStandardError().constData());
+
+        QVERIFY(m_screen.pressKey(picker, QStringLiteral("Escape")));
+        QVERIFY(m_screen.waitForWindow(QStringLiteral("かぞえましょう"), 500).isEmpty());
+        QCOMPARE(game.state(), QProcess::Running);
+
+        // Held, Esc ends the game; first the adult is shown the notice kept for them.
+        QVERIFY(m_screen.holdKey(picker, QStringLiteral("Escape"), kHoldMs + 300));
+        const QString notice = m_screen.waitForWindow(QStringLiteral("かぞえましょう"));
+        QVERIFY2(!notice.isEmpty(), game.readAllStandardError().constData());
+        QVERIFY(m_screen.pressKey(notice, QStringLiteral("Escape")));
+        QTest::qWait(300);
+        QCOMPARE(game.state(), QProcess::Running);
+        QVERIFY(!m_screen.waitForWindow(QStringLiteral("かぞえましょう"), 1000).isEmpty());
+
+        QVERIFY(m_screen.holdKey(notice, QStringLiteral("Escape"), kHoldMs + 300));
+        QVERIFY(game.waitForFinished(5000));
+        QCOMPARE(game.exitCode(), 0);
     }
 
 private:

@@ -128,6 +128,14 @@ bool VirtualScreen::pressKey(const QString& windowId, const QString& key) const 
            xdotool({QStringLiteral("key"), key});
 }
 
+bool VirtualScreen::holdKey(const QString& windowId, const QString& key, int ms) const {
+    const bool down =
+        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId}) &&
+        xdotool({QStringLiteral("keydown"), key});
+    QThread::msleep(ms);
+    return xdotool({QStringLiteral("keyup"), key}) && down;
+}
+
 QImage VirtualScreen::screenshot() const {
     QTemporaryDir folder;
     const QString file = folder.filePath(QStringLiteral("screen.png"));

@@ -36,6 +36,8 @@ public:
     bool movePointer(int x, int y) const;
     // Gives the window the keyboard and presses a key (xdotool key names: Escape, Return, h).
     bool pressKey(const QString& windowId, const QString& key) const;
+    // Gives the window the keyboard and holds a key down for `ms` before letting it go.
+    bool holdKey(const QString& windowId, const QString& key, int ms) const;
     // What the screen shows now.
     QImage screenshot() const;
 

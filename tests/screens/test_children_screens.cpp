@@ -13,6 +13,7 @@
 #include "screens/children_screen.h"
 #include "screens/who_plays_layout.h"
 #include "screens/who_plays_screen.h"
+#include "ui/classroom_lock.h"
 
 namespace {
 class FixedClock : public RecordClock {
@@ -34,6 +35,7 @@ class ChildrenScreensTest : public QObject {
 private slots:
     void childrenAreAddedChangedAndRemoved();
     void whoPlaysTakesOneTouchOrTheKeys();
+    void lockLeavesTheAdultsTypingAlone();
 };
 
 void ChildrenScreensTest::childrenAreAddedChangedAndRemoved() {
@@ -125,6 +127,23 @@ void ChildrenScreensTest::whoPlaysTakesOneTouchOrTheKeys() {
     screen.open(children);
     QTest::keyClick(&screen, Qt::Key_Escape);
     QCOMPARE(ends, 1);
+}
+
+// The classroom lock holds back the adult's keys on the child's windows only: on the adult's own
+// screens, opened by a held key, every letter typed arrives at once.
+void ChildrenScreensTest::lockLeavesTheAdultsTypingAlone() {
+    ClassroomLock lock;
+    QTemporaryDir dir;
+    FixedClock clock;
+    SharedState state = pictures();
+    Record record(dir.filePath(QStringLiteral("record.sqlite")), clock, state.settings);
+    record.open();
+    ChildrenScreen screen(record, state, [] {});
+    screen.open();
+    auto* name = screen.findChild<QLineEdit*>(QStringLiteral("nameEdit"));
+    QVERIFY(name);
+    QTest::keyClicks(name, QStringLiteral("hnvcwk"));
+    QCOMPARE(name->text(), QStringLiteral("hnvcwk"));
 }
 
 QTEST_MAIN(ChildrenScreensTest)

@@ -6,10 +6,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <thread>
 
 #include "game/game_screen.h"
 #include "support/fakes.h"
 #include "ui/character_pictures.h"
+#include "ui/classroom_lock.h"
 #include "ui/embedded_pictures.h"
 #include "ui/game_window.h"
 #include "ui/qt_timer_service.h"
@@ -94,6 +98,37 @@ private slots:
         QCOMPARE(m_game->phase(), Phase::Stopped);
         for (Step step : kAllSteps)
             QVERIFY(!m_game->stepPending(step));
+    }
+
+    // Under the classroom lock, Esc pressed just before the game waits for a sound (ブー and
+    // もういちど) and let go during the wait is a tap, however long the wait: the release, queued
+    // behind the wait, is seen before the hold counts as done. Held on, Esc ends the game.
+    void lockedEscLetGoDuringAWaitIsATap_data() {
+        QTest::addColumn<int>("waitEndsMs");  // after Esc went down
+        QTest::newRow("wait ends just after two seconds") << ClassroomLock::kHoldMs + 30;
+        QTest::newRow("wait ends a second later") << ClassroomLock::kHoldMs + 1000;
+    }
+    void lockedEscLetGoDuringAWaitIsATap() {
+        QFETCH(int, waitEndsMs);
+        ClassroomLock lock;
+        QWindow* window = m_window->windowHandle();
+        QTest::keyPress(window, Qt::Key_Escape);
+        {
+            // The adult lets go a second in, while the program is blocked: from another thread,
+            // as the system queues keys then. It returns once the window has had the key.
+            std::jthread adult([window] {
+                QThread::msleep(1000);
+                QTest::keyRelease(window, Qt::Key_Escape);
+            });
+            QThread::msleep(waitEndsMs);
+            QTest::qWait(300);
+        }
+        QCOMPARE(m_host.calls, QStringList());
+        QCOMPARE(m_game->phase(), Phase::Catching);
+
+        QTest::keyPress(window, Qt::Key_Escape);
+        QTRY_COMPARE_WITH_TIMEOUT(m_host.calls, QStringList{"end"}, ClassroomLock::kHoldMs + 1000);
+        QTest::keyRelease(window, Qt::Key_Escape);
     }
 
     // Coming back from an adult screen starts a fresh round; the first activation is start-up's.
