@@ -130,7 +130,10 @@ void AdultScreen::open() {
     activateWindow();
 }
 
-void AdultScreen::returnToGame() const {
+void AdultScreen::returnToGame() {
+    // Hidden, not left behind the game: a panel's task list or Alt+Tab would offer a screen
+    // left open to the child, and the game window is to be the one window shown.
+    hide();
     if (m_returnToGame)
         m_returnToGame();
 }

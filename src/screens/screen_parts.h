@@ -61,7 +61,7 @@ public:
 protected:
     AdultScreen(const QString& name, const QString& title, int widthTwips, int heightTwips,
                 std::function<void()> returnToGame, QWidget* parent);
-    void returnToGame() const;
+    void returnToGame();
     // "キャンセル": back to the game, nothing kept.
     virtual void cancel() = 0;
     void closeEvent(QCloseEvent* event) override;

@@ -70,6 +70,8 @@ private slots:
         settings.open();
         control<QScrollBar>(settings, QStringLiteral("blinkTimeBar"))->setValue(40);
         click(settings, "cancelButton");
+        // Closed screens are hidden: the game window is the one window shown.
+        QVERIFY(!settings.isVisible());
         QCOMPARE(m_rig->game.stepInterval(Step::Hop), 1500);
         QVERIFY(m_rig->game.stepPending(Step::Hop));
         QCOMPARE(m_rig->shared.settings, GameSettings{});
@@ -88,6 +90,7 @@ private slots:
         auto* list = control<QListWidget>(selection, QStringLiteral("pictureList"));
         list->item(4)->setSelected(true);
         click(selection, "decideButton");
+        QVERIFY(!selection.isVisible());
 
         QCOMPARE(m_rig->shared.selectedFiles, QStringList{m_rig->shared.characterFiles.at(4)});
         QVERIFY(!m_rig->shared.settings.mixedCharacters);
