@@ -58,7 +58,7 @@ QString write(const QString& path, const RecordReport& report, const QList<Child
         int y = w / 14;
         painter.drawText(
             QRect(0, y, w, w / 30), Qt::AlignLeft,
-            QStringLiteral("かずごとの「1回目で正解」（最近%1回・色：赤＝少ない〜緑＝多い）")
+            QStringLiteral("かずごとの「1回目で正解」（最近%1回、色：赤＝少ない〜緑＝多い）")
                 .arg(RecordReport::kTileRounds));
         y += w / 24;
         ReportViews::drawTiles(painter, QRect(0, y, w, w / 10), report.tiles(child.id));

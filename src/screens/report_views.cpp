@@ -21,14 +21,14 @@ struct KindWords {
 };
 // In a teacher's words: the mistake, what it usually means, the counting way that practises it.
 const KindWords kWords[RecordReport::kKinds] = {
-    {"1対1の対応（2回かぞえる・とばす）",
+    {"1対1の対応（2回かぞえる、とばす）",
      "数のことばと物を1つずつ対応させることが、まだ安定していません。", "左から順に（誤訂正有り）"},
     {"順番（となりを飛ばして先をさわる）", "端から順に1つずつ進める習慣が、まだ育っていません。",
      "左から順に（数字点滅）"},
     {"正しくかぞえたのにちがうカード",
      "最後に言った数が「全部でいくつ」を表すこと（基数）が、まだつながっていません。",
      "左から順に（誤訂正無し）"},
-    {"1つちがい（1多い・1少ない）", "数え始めか数え終わりで、1つずれることが多いようです。",
+    {"1つちがい（1多い、1少ない）", "数え始めか数え終わりで、1つずれることが多いようです。",
      "左から順に（誤訂正有り）"},
     {"かぞえずに答える", "見ただけで答えようとしています。小さい数ではよくあることです。",
      "かぞえ無し のあとで 左から順に（数字点滅）"},
@@ -38,10 +38,24 @@ QString shareText(int with, int rounds) {
     return rounds == 0 ? QStringLiteral("—")
                        : QStringLiteral("%1%").arg(qRound(100.0 * with / rounds));
 }
+// Saves the painter's pen, brush and font, and gives them back at the end of a drawing.
+class KeptState {
+public:
+    explicit KeptState(QPainter& painter) : m_painter(painter) { m_painter.save(); }
+    ~KeptState() { m_painter.restore(); }
+    KeptState(const KeptState&) = delete;
+    KeptState& operator=(const KeptState&) = delete;
+
+private:
+    QPainter& m_painter;
+};
 }  // namespace
 
 void drawTiles(QPainter& painter, const QRect& area,
                const std::array<RecordReport::Tile, 10>& tiles) {
+    // The painter is handed back as it came: a heading drawn next must not take the last tile's
+    // grey.
+    const KeptState keep(painter);
     const int gap = std::max(2, area.width() / 100);
     const int side = std::min((area.width() - 9 * gap) / 10, area.height());
     QFont numeral = painter.font();
@@ -79,6 +93,7 @@ void drawChart(QPainter& painter, const QRect& area, const QList<RecordReport::D
     const int span = int(from.daysTo(to)) + 1;
     if (span <= 0)
         return;
+    const KeptState keep(painter);
     QFont small = painter.font();
     small.setPixelSize(std::max(6, area.width() / 45));
     painter.setFont(small);

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -15,6 +16,7 @@
 #include "record/record_report.h"
 #include "screens/record_screen.h"
 #include "screens/report_pdf.h"
+#include "screens/report_views.h"
 #include "support/game_rig.h"
 #include "ui/folder_choice.h"
 #include "ui/message_box.h"
@@ -161,6 +163,20 @@ void RecordReportTest::pdfHasAPagePerChildAndRenders() {
     QCOMPARE(children.size(), 2);
     const QString pdf = m_dir.filePath(QStringLiteral("きろく.pdf"));
     QCOMPARE(ReportPdf::write(pdf, report, children), QString());
+
+    // The headings are black whatever the tiles before them; the text copies out as written.
+    QImage scratch(400, 100, QImage::Format_RGB32);
+    QPainter painter(&scratch);
+    painter.setPen(Qt::black);
+    ReportViews::drawTiles(painter, scratch.rect(), {});
+    QCOMPARE(painter.pen().color(), QColor(Qt::black));
+    painter.end();
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    QProcess text;
+    text.start(pdftotext, {pdf, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(10000));
+    QVERIFY(QString::fromUtf8(text.readAllStandardOutput())
+                .contains(QStringLiteral("1対1の対応（2回かぞえる、とばす）")));
 
     const QString prefix = m_dir.filePath(QStringLiteral("page"));
     QCOMPARE(QProcess::execute(pdftoppm, {QStringLiteral("-r"), QStringLiteral("40"),
