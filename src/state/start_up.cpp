@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include "state/character_files.h"
 #include "state/selection_file.h"
@@ -21,6 +22,13 @@ QStringList leftOutPictures(const SharedState& state, const QStringList& picture
         }
     }
     return leftOut;
+}
+
+// Whether a new file can be made in `folder`: tried, since permissions say nothing of a
+// read-only disk, nor of root.
+bool canWriteIn(const QString& folder) {
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".kazoemashou-XXXXXX")));
+    return probe.open();
 }
 }  // namespace
 
@@ -45,7 +53,14 @@ std::optional<SharedState> loadGameData(const QStringList& argumentsAfterProgram
 
     const QString folder = state.dataFolder.isEmpty() ? QDir::currentPath() : state.dataFolder;
     if (forTheAdult) {
-        if (!settingsError.isEmpty() && !selectionError.isEmpty()) {
+        if (!settingsError.isEmpty() && !selectionError.isEmpty() && canWriteIn(folder)) {
+            // The folder takes new files: the two names are what cannot be written (folders of
+            // those names, for instance).
+            forTheAdult->append(
+                QStringLiteral("「%1」と「%2」に書きこめません：\n%3\n\n設定と画像の選択は、"
+                               "今回だけ有効です（次に起動すると、もとにもどります）。")
+                    .arg(kSettingsFileName, kSelectionFileName, QDir::toNativeSeparators(folder)));
+        } else if (!settingsError.isEmpty() && !selectionError.isEmpty()) {
             forTheAdult->append(
                 QStringLiteral("このフォルダーには書きこめません：\n%1\n\n設定と画像の選択は、"
                                "今回だけ有効です（次に起動すると、もとにもどります）。")
