@@ -46,16 +46,17 @@ class ProgramHost : public GameHost {
 public:
     // How each adult screen is opened.
     std::map<AdultScreen, std::function<void()>> screens;
-    // Called first at every adult's key: the adult is at the machine now.
-    std::function<void()> adultCame;
+    // Called first at every adult's key: the adult is at the machine now. `ending` when the key
+    // ends the game.
+    std::function<void(bool ending)> adultCame;
     void endProgram() override {
         if (adultCame)
-            adultCame();
+            adultCame(true);
         QCoreApplication::exit(0);
     }
     void showScreen(AdultScreen screen) override {
         if (adultCame)
-            adultCame();
+            adultCame(false);
         if (auto opener = screens.find(screen); opener != screens.end())
             opener->second();
     }
@@ -139,18 +140,21 @@ int main(int argc, char* argv[]) {
     ComputerClock recordClock;
     Record record(RecordFile::defaultPath(), recordClock, shared.settings);
     game.setListener(&record.listener());
-    const auto tellAdult = [](const QStringList& messages) {
+    const auto tellAdult = [](const QStringList& messages, const QString& after = {}) {
         for (const QString& message : messages) {
             warnOnStderr(QStringLiteral("kazoemashou: ") + message);
-            showWarning(nullptr, message, Record::kMessageTitle);
+            showWarning(nullptr, message + after, Record::kMessageTitle);
         }
     };
-    host.adultCame = [&] {
+    // What is kept for the adult comes before what their key asked for; when that key ends the
+    // game, the box says so, or an adult who pressed Esc would wonder why the game is still there.
+    host.adultCame = [&](bool ending) {
+        const QString after = ending ? QStringLiteral("\n\nOK で終了します。") : QString();
         record.retryIfBusy();
         record.flush();  // the round just stopped is written, or has failed
-        tellAdult(record.takeMessages());
+        tellAdult(record.takeMessages(), after);
         for (const QString& notice : std::exchange(forTheAdult, {}))
-            showWarning(nullptr, notice, kGameTitle);
+            showWarning(nullptr, notice + after, kGameTitle);
     };
     if (options->locked)
         new ClassroomLock(&app);  // watches every window of the program; the program owns it
