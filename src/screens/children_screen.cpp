@@ -18,6 +18,7 @@ constexpr int kMarkRole = Qt::UserRole + 3;
 QLabel* makeLabel(QWidget* window, const char* name, const QString& caption,
                   const DesignBox& place) {
     auto* label = new QLabel(caption, window);
+    label->setTextFormat(Qt::PlainText);  // the message line names children
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(toPixels(place));
     return label;

@@ -76,6 +76,7 @@ void RecordScreen::buildControls() {
     m_mistakes->setTextFormat(Qt::RichText);
 
     m_messageLine = new QLabel(this);
+    m_messageLine->setTextFormat(Qt::PlainText);  // it names children and files
     m_messageLine->setObjectName(QStringLiteral("messageLine"));
     m_messageLine->setGeometry(16, 540, 868, 44);
     m_messageLine->setWordWrap(true);

@@ -21,6 +21,8 @@ void showWarning(QWidget* parent, const QString& text, const QString& title) {
         return;
     }
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+    // Plain text always: a name in a message (a child's, a file's) is never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -32,6 +34,7 @@ bool askYesNo(QWidget* parent, const QString& text, const QString& title) {
     if (questionHandlerForTests())
         return questionHandlerForTests()(text, title);
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
     QPushButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
     box.setDefaultButton(no);
