@@ -1,0 +1,217 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+
+#include <cstdio>
+#include <utility>
+
+#include "record/record.h"
+#include "record/record_file.h"
+#include "screens/children_screen.h"
+#include "screens/record_screen.h"
+#include "screens/selection_screen.h"
+#include "screens/settings_screen.h"
+#include "screens/voice_screen.h"
+#include "screens/who_plays_screen.h"
+#include "state/install_places.h"
+#include "state/start_up.h"
+#include "ui/classroom_lock.h"
+#include "ui/embedded_pictures.h"
+#include "ui/game_window.h"
+#include "ui/message_box.h"
+
+namespace {
+// Should the first frame be slow to come, the first hop sound is heard after this long anyway.
+constexpr int kLongestHoldMs = 300;
+// How often a record held by another program at start is tried again.
+constexpr int kRecordRetryMs = 60000;
+
+void warnOnStderr(const QString& line) {
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+}
+
+// The record's clock: the computer's time at start-up, moved on by a steady clock, so that the
+// times within a round never jump with a change of the computer's clock.
+class ComputerClock : public RecordClock {
+public:
+    ComputerClock() : m_start(QDateTime::currentMSecsSinceEpoch()) { m_running.start(); }
+    qint64 nowMs() const override { return m_start + m_running.elapsed(); }
+
+private:
+    qint64 m_start;
+    QElapsedTimer m_running;
+};
+}  // namespace
+
+Program::Program(const CommandLine& options, const QString& recordPath,
+                 std::function<void(int status)> end)
+    : m_options(options),
+      m_recordPath(recordPath),
+      m_end(end ? std::move(end) : [](int status) { QCoreApplication::exit(status); }) {}
+
+Program::~Program() = default;
+
+bool Program::start() {
+    QStringList folder = m_options.folderWords;
+    if (m_options.userFolder) {
+        folder = QStringList{userPictureFolder()};
+        if (fillWithSamplesOnFirstStart(
+                folder[0], installedDataFolder() + QStringLiteral("characters"), warnOnStderr)) {
+            warnOnStderr(QStringLiteral("kazoemashou: the sample characters are in \"%1\"; put "
+                                        "your own pictures there")
+                             .arg(QDir::toNativeSeparators(folder[0])));
+        }
+    }
+    // What start-up could not do as asked goes to stderr, and is shown to the adult when they
+    // come to the game, never over a child's round.
+    m_shared = loadGameData(folder, pictureSuffixes(), warnOnStderr, &m_forTheAdult);
+    if (!m_shared) {
+        QApplication::setWindowIcon(gameIcon());
+        // Started on the user's own folder (from the menu), the adult is told where it is.
+        showWarning(nullptr,
+                    m_options.userFolder
+                        ? kNoPicturesMessage + QStringLiteral("\n\n画像を入れるフォルダー：\n") +
+                              QDir::toNativeSeparators(folder[0])
+                        : kNoPicturesMessage,
+                    kGameTitle);
+        return false;
+    }
+
+    m_game = std::make_unique<GameScreen>(*m_shared, m_timers, m_sound, m_random, m_pictures,
+                                          static_cast<GameHost&>(*this));
+    m_window = std::make_unique<GameWindow>(*m_game, m_pictures);
+    m_window->dropInputQueuedDuringWaits(m_timers);
+    if (m_options.locked)
+        new ClassroomLock(qApp);  // watches every window of the program; the program owns it
+
+    // Each child's record. What the adult must hear of it is shown at start-up, before the first
+    // round, or as an adult's key is pressed: never over a child's round.
+    m_recordClock = std::make_unique<ComputerClock>();
+    m_record = std::make_unique<Record>(m_recordPath, *m_recordClock, m_shared->settings);
+    m_game->setListener(&m_record->listener());
+
+    // Every window's icon, for the task bar, and the sounds of the touches to come. Reading them
+    // took a few milliseconds of the wait for the first character (the icon most of them), so
+    // they come once that character is on the screen; its own hop sound is read as it plays.
+    m_window->afterFirstFrame([this] {
+        m_sound.releaseHeldSounds();
+        QApplication::setWindowIcon(gameIcon());
+        m_sound.readGameSounds();
+    });
+    // The first hop sound waits for the first frame too: opening the stream to the audio server
+    // slowed that frame down. It never waits longer than a moment.
+    m_sound.holdSounds();
+    QTimer::singleShot(kLongestHoldMs, m_window.get(), [this] { m_sound.releaseHeldSounds(); });
+
+    tellAdult(m_record->open());
+    // A record another program held at start is tried again now and then, and as an adult comes.
+    m_recordRetry.callOnTimeout([this] {
+        if (m_record->retryIfBusy())
+            m_recordRetry.stop();
+    });
+    m_recordRetry.start(kRecordRetryMs);
+    // While no child exists the game starts as it always has; with children, who plays is
+    // asked first.
+    if (m_record->mustAskWhoPlays())
+        openWhoPlays();
+    else
+        m_window->start();
+    return true;
+}
+
+void Program::endProgram() {
+    adultCame(true);
+    m_end(0);
+}
+
+void Program::showScreen(AdultScreen screen) {
+    adultCame(false);
+    if (screen == AdultScreen::WhoPlays) {
+        openWhoPlays();
+        return;
+    }
+    m_window->leaveForScreen();
+    const auto back = [this] { comeBack(); };
+    switch (screen) {
+        case AdultScreen::Settings:
+            if (!m_settings)
+                m_settings = std::make_unique<SettingsScreen>(*m_shared, back);
+            m_settings->open();
+            break;
+        case AdultScreen::Selection:
+            if (!m_selection)
+                m_selection = std::make_unique<SelectionScreen>(*m_shared, back);
+            m_selection->open();
+            break;
+        case AdultScreen::Voice:
+            if (!m_voice)
+                m_voice = std::make_unique<VoiceScreen>(m_sound, back);
+            m_voice->open();
+            break;
+        case AdultScreen::Children:
+            // Leaving it asks who plays when children exist and none has been chosen (the first
+            // ones were just added, or the child playing was removed).
+            if (!m_children) {
+                m_children = std::make_unique<ChildrenScreen>(*m_record, *m_shared, [this] {
+                    if (m_record->mustAskWhoPlays())
+                        openWhoPlays();
+                    else
+                        comeBack();
+                });
+            }
+            m_children->open();
+            break;
+        case AdultScreen::Record:
+            if (!m_recordScreen)
+                m_recordScreen = std::make_unique<RecordScreen>(*m_record, back);
+            m_recordScreen->open();
+            break;
+        case AdultScreen::WhoPlays:
+            break;
+    }
+}
+
+void Program::adultCame(bool ending) {
+    // When the key ends the game, each box says so, or an adult who pressed Esc would wonder why
+    // the game is still there.
+    const QString after = ending ? QStringLiteral("\n\nOK で終了します。") : QString();
+    m_record->retryIfBusy();
+    m_record->flush();  // the round just stopped is written, or has failed
+    tellAdult(m_record->takeMessages(), after);
+    for (const QString& notice : std::exchange(m_forTheAdult, {}))
+        showWarning(nullptr, notice + after, kGameTitle);
+}
+
+void Program::tellAdult(const QStringList& messages, const QString& after) {
+    for (const QString& message : messages) {
+        warnOnStderr(QStringLiteral("kazoemashou: ") + message);
+        showWarning(nullptr, message + after, Record::kMessageTitle);
+    }
+}
+
+// "だれがあそぶ？": the game begins, or comes back, with the child chosen.
+void Program::openWhoPlays() {
+    if (m_window->isVisible())
+        m_window->leaveForScreen();
+    if (!m_whoPlays) {
+        m_whoPlays = std::make_unique<WhoPlaysScreen>(
+            *m_shared, [this](std::optional<qint64> child) { play(child); },
+            [this] { endProgram(); });
+    }
+    m_whoPlays->open(m_record->children());
+}
+
+void Program::play(std::optional<qint64> child) {
+    m_record->choosePlayer(child);
+    if (m_window->isVisible())
+        m_window->comeBack();
+    else
+        m_window->start();
+}
+
+void Program::comeBack() {
+    m_window->comeBack();
+}
