@@ -6,11 +6,11 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 
 #include "state/character_files.h"
+#include "state/file_writing.h"
 
 namespace {
 constexpr int kJpegQuality = 90;
@@ -43,11 +43,6 @@ QString copyName(const QString& ownName, const QByteArray& writtenFormat,
         name = withSuffix(name, QString::fromLatin1(writtenFormat), pictureSuffixes);
     }
     return storableInSelectionFile(name);
-}
-
-bool writeWhole(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 }  // namespace
 
@@ -118,7 +113,7 @@ PictureImport importPictures(const QStringList& chosenPaths, const QString& data
         }
 
         const QString name = freeName(copyName(ownName, writtenFormat, pictureSuffixes), taken);
-        if (!writeWhole(folder.filePath(name), bytes)) {
+        if (!writeFileAtomically(folder.filePath(name), bytes)) {
             result.notWritten.append(ownName);
             continue;
         }

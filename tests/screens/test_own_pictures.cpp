@@ -21,6 +21,7 @@
 #include "screens/screens_test_support.h"
 #include "screens/selection_screen.h"
 #include "state/selection_file.h"
+#include "support/tmpfs_mount.h"
 
 #if defined(Q_OS_LINUX)
 #include <linux/capability.h>
@@ -90,13 +91,26 @@ struct Rig {
         state.dataFolder = dir.path() + QLatin1Char('/');
         state.characterFiles = {"p0.gif", "p1.gif", "p2.gif"};
         state.selectedFiles = {"p0.gif", "p1.gif"};
+        layOut();
+        screen = std::make_unique<SelectionScreen>(state, [] {});
+        screen->setPictureChooser([this](QWidget*) { return chosen; });
+        screen->open();
+    }
+    // The pictures and "Fname.txt" in the data folder (again, on a disk mounted over it).
+    void layOut() const {
         for (const QString& name : state.characterFiles)
             writeFile(state.pathOf(name), kOnePixelGif);
         writeFile(selectionPath(),
                   selectionFileContents(state.characterFiles, state.selectedFiles));
-        screen = std::make_unique<SelectionScreen>(state, [] {});
-        screen->setPictureChooser([this](QWidget*) { return chosen; });
-        screen->open();
+    }
+    // Puts the data folder on a small disk of its own, laid out again; false (the reason in
+    // disk->error()) where no disk can be mounted.
+    bool onOwnDisk(std::optional<TmpfsMount>& disk) const {
+        disk.emplace(dir.path(), 256 * 1024);
+        if (!disk->mounted())
+            return false;
+        layOut();
+        return true;
     }
     QString selectionPath() const { return state.dataFolder + kSelectionFileName; }
     QString choose(const QString& name, const QByteArray& bytes) {
@@ -212,19 +226,35 @@ private slots:
         QVERIFY(QFileInfo(rig.state.pathOf("drawing.webp")).isFile());
     }
 
-    // A folder that cannot be written: a message, and the folder, the list and "Fname.txt" as
-    // they were.
-    void readOnlyFolderChangesNothing() {
+    // A folder that cannot be written, or a full disk: a message that names the picture, and the
+    // folder, the list and "Fname.txt" as they were. On a full disk no empty copy is left behind
+    // to become a grey card.
+    void unwritableFolderChangesNothing_data() {
+        QTest::addColumn<bool>("fullDisk");
+        QTest::newRow("read-only folder") << false;
+        QTest::newRow("full disk") << true;
+    }
+    void unwritableFolderChangesNothing() {
+        QFETCH(bool, fullDisk);
         Rig rig;
+        std::optional<TmpfsMount> disk;
+        if (fullDisk) {
+            if (!rig.onOwnDisk(disk))
+                QSKIP(qPrintable(QStringLiteral("no tmpfs to fill: ") + disk->error()));
+            QVERIFY(disk->fill(QStringLiteral("filler")));
+        }
         rig.chosen = {rig.choose("ok.png", filledPicture(30, 20, Qt::darkGreen, "PNG"))};
         const QStringList before = rig.folder();
         const QByteArray selection = fileBytes(rig.selectionPath());
         {
-            ReadOnlyFolder readOnly(rig.dir.path());
+            std::optional<ReadOnlyFolder> readOnly;
+            if (!fullDisk)
+                readOnly.emplace(rig.dir.path());
             rig.click("addPicturesButton");
         }
         QCOMPARE(rig.warnings.messages.size(), 1);
         QVERIFY(rig.warnings.messages[0].first.contains("ok.png"));
+        QVERIFY(rig.warnings.messages[0].first.contains(QStringLiteral("書き込めない")));
         QCOMPARE(rig.folder(), before);
         QCOMPARE(fileBytes(rig.selectionPath()), selection);
         QCOMPARE(rig.entries(), QStringList({"p0.gif", "p1.gif", "p2.gif"}));

@@ -1,0 +1,97 @@
+#include "state/file_writing.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
+
+namespace {
+
+// Pushes what was written out of the system's caches onto the disk: a disk that runs out of room
+// only as the data goes out (delayed allocation, a network folder) says so here, while the old
+// file is still whole.
+bool syncToDisk(QFile& file) {
+#if defined(Q_OS_UNIX)
+    return ::fsync(file.handle()) == 0;
+#elif defined(Q_OS_WIN)
+    return ::_commit(file.handle()) == 0;
+#else
+    return file.flush();
+#endif
+}
+
+std::filesystem::path nativePath(const QString& path) {
+#if defined(Q_OS_WIN)
+    return std::filesystem::path(QDir::toNativeSeparators(path).toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+// Opens a new, hidden file of a short name of its own in `folder`: short, so that a long name is
+// told as such at the rename instead of failing here like a folder that cannot be written; hidden,
+// so that one left by a crash is never listed as a picture.
+bool openNewFileIn(const QString& folder, QFile& file) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        file.setFileName(folder + QStringLiteral("/.kazoemashou-") +
+                         QString::number(QRandomGenerator::global()->generate(), 36) +
+                         QStringLiteral(".part"));
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return true;
+        if (!file.exists())
+            return false;  // not a clash of names: the folder refuses
+    }
+    return false;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+    const QFileInfo target(path);
+    QFile file;
+    QString problem;
+    if (!openNewFileIn(target.absolutePath(), file)) {
+        problem = file.errorString();
+    } else {
+        // Qt's QSaveFile is not enough: Qt 6.4 renames a temporary file that a full disk left
+        // empty and reports success. So every byte must be on the disk before the old file goes.
+        if (file.write(bytes) != bytes.size() || !file.flush()) {
+            problem = file.errorString();
+        } else if (!syncToDisk(file)) {
+            problem = QString::fromLocal8Bit(std::strerror(errno));
+        } else if (file.size() != bytes.size()) {
+            problem = QStringLiteral("the disk took only %1 of %2 bytes")
+                          .arg(file.size())
+                          .arg(bytes.size());
+        }
+        // The old file's permissions stay; a link's are not the file's own.
+        if (problem.isEmpty() && target.exists() && !target.isSymLink())
+            file.setPermissions(target.permissions());
+        file.close();
+        if (problem.isEmpty() && file.error() != QFileDevice::NoError)
+            problem = file.errorString();
+        if (problem.isEmpty()) {
+            // Replaces the name itself, a symbolic link too, in one step.
+            std::error_code failed;
+            std::filesystem::rename(nativePath(file.fileName()), nativePath(path), failed);
+            if (failed)
+                problem = QString::fromLocal8Bit(failed.message().c_str());
+        }
+        if (!problem.isEmpty())
+            QFile::remove(file.fileName());
+    }
+    if (!problem.isEmpty() && error)
+        *error = problem;
+    return problem.isEmpty();
+}
