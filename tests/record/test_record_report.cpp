@@ -15,7 +15,9 @@
 #include "record/record_report.h"
 #include "screens/record_screen.h"
 #include "screens/report_pdf.h"
+#include "support/files.h"
 #include "support/game_rig.h"
+#include "support/tmpfs_mount.h"
 #include "ui/folder_choice.h"
 #include "ui/message_box.h"
 
@@ -49,6 +51,21 @@ struct PlayedRecord {
     Child child{rig};
 };
 
+// The record at `path` on the record screen.
+struct RecordOnScreen {
+    explicit RecordOnScreen(const QString& path) : record(path, clock, rig.shared.settings) {
+        record.open();
+        screen.open();
+    }
+    QString said() const { return screen.findChild<QLabel*>("messageLine")->text(); }
+    void click(const char* button) { screen.findChild<QPushButton*>(button)->click(); }
+
+    GameRig rig{fromLeft()};
+    SimRecordClock clock{rig.clock};
+    Record record;
+    RecordScreen screen{record, [] {}};
+};
+
 QStringList csvLines(const RecordReport& report, std::optional<qint64> child) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -67,6 +84,8 @@ private slots:
     void playedRoundsGiveTilesMistakesAndCsv();
     void pdfHasAPagePerChildAndRenders();
     void screenShowsAndDeletes();
+    void exportsAreWholeOrNotAtAll_data();
+    void exportsAreWholeOrNotAtAll();
     void timingWithManyRounds();
 
 private:
@@ -194,22 +213,12 @@ void RecordReportTest::pdfHasAPagePerChildAndRenders() {
 void RecordReportTest::screenShowsAndDeletes() {
     const QString empty = m_dir.filePath(QStringLiteral("none.sqlite"));
     {
-        GameRig rig(fromLeft());
-        SimRecordClock clock(rig.clock);
-        Record record(empty, clock, rig.shared.settings);
-        record.open();
-        RecordScreen screen(record, [] {});
-        screen.open();
-        QVERIFY(
-            screen.findChild<QLabel*>("messageLine")->text().contains(QStringLiteral("いません")));
-        screen.findChild<QPushButton*>("deleteChild")->click();  // nothing to delete: no question
+        RecordOnScreen none(empty);
+        QVERIFY(none.said().contains(QStringLiteral("いません")));
+        none.click("deleteChild");  // nothing to delete: no question
     }
-    GameRig rig(fromLeft());
-    SimRecordClock clock(rig.clock);
-    Record record(m_dir.filePath(QStringLiteral("played.sqlite")), clock, rig.shared.settings);
-    record.open();
-    RecordScreen screen(record, [] {});
-    screen.open();
+    RecordOnScreen played(m_dir.filePath(QStringLiteral("played.sqlite")));
+    RecordScreen& screen = played.screen;
     auto* choice = screen.findChild<QComboBox*>("childChoice");
     QCOMPARE(choice->count(), 2);
     choice->setCurrentIndex(choice->findText(QStringLiteral("けん")));
@@ -231,6 +240,60 @@ void RecordReportTest::screenShowsAndDeletes() {
     QCOMPARE(choice->count(), 1);
     setQuestionHandlerForTests({});
     setFolderHandlerForTests({});
+}
+
+// Each export on a full disk, and over a symbolic link left at its name: on the full disk the
+// adult reads that it was not saved and the earlier file stays whole; a link is replaced by the
+// export, and the file it pointed to stays as it was.
+void RecordReportTest::exportsAreWholeOrNotAtAll_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("fullDisk");
+    QTest::addColumn<QByteArray>("begins");
+    const QString csv = QStringLiteral("きろく_全員.csv"), pdf = QStringLiteral("きろく.pdf");
+    QTest::newRow("CSV, full disk") << "exportAllCsv" << csv << true << QByteArray();
+    QTest::newRow("PDF, full disk") << "printPdf" << pdf << true << QByteArray();
+    QTest::newRow("CSV over a link")
+        << "exportAllCsv" << csv << false << QByteArray("\xEF\xBB\xBF");
+    QTest::newRow("PDF over a link") << "printPdf" << pdf << false << QByteArray("%PDF");
+}
+
+void RecordReportTest::exportsAreWholeOrNotAtAll() {
+    QFETCH(QString, button);
+    QFETCH(QString, file);
+    QFETCH(bool, fullDisk);
+    QFETCH(QByteArray, begins);
+    RecordOnScreen played(m_dir.filePath(QStringLiteral("played.sqlite")));
+    QTemporaryDir out;
+    const QString path = out.filePath(file);
+    const QString elsewhere = out.filePath(QStringLiteral("elsewhere.txt"));
+    const QByteArray earlier("an earlier export, kept");
+    std::optional<TmpfsMount> disk;
+    if (fullDisk) {
+        disk.emplace(out.path(), 64 * 1024);
+        if (!disk->mounted())
+            QSKIP(qPrintable(QStringLiteral("no tmpfs to fill: ") + disk->error()));
+        writeFile(path, earlier);
+        QVERIFY(disk->fill(QStringLiteral("filler")));
+    } else {
+        writeFile(elsewhere, earlier);
+        QVERIFY(QFile::link(elsewhere, path));
+    }
+    setFolderHandlerForTests([&](const QString&) { return out.path(); });
+    played.click(qPrintable(button));
+    setFolderHandlerForTests({});
+    const QString said = played.said();
+    if (fullDisk) {
+        QVERIFY2(said.contains(QStringLiteral("保存できませんでした")), qPrintable(said));
+        QCOMPARE(fileBytes(path), earlier);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({QStringLiteral("filler"), file}));
+    } else {
+        QVERIFY2(said.startsWith(QStringLiteral("保存しました")), qPrintable(said));
+        QCOMPARE(fileBytes(elsewhere), earlier);
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QVERIFY(fileBytes(path).startsWith(begins));
+    }
 }
 
 // Opening, switching child and redrawing on a big record (KAZOE_REPORT_RECORD names its file;
