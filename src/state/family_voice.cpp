@@ -14,7 +14,10 @@ QString familyVoiceFolder() {
 
 QString familyRecording(const QString& name) {
     const QString path = familyVoiceFolder() + name;
-    return QFileInfo(path).isFile() ? path : QString();
+    const QFileInfo info(path);
+    return info.isFile() && info.size() > 0 && info.size() <= kLargestFamilyRecordingBytes
+               ? path
+               : QString();
 }
 
 bool saveFamilyRecording(const QString& name, const QByteArray& wave) {
