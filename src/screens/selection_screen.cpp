@@ -20,6 +20,7 @@
 #include "screens/screen_parts.h"
 #include "screens/thumbnails.h"
 #include "state/character_files.h"
+#include "state/file_writing.h"
 #include "state/selection_file.h"
 #include "ui/character_pictures.h"
 #include "ui/message_box.h"
@@ -297,8 +298,9 @@ void SelectionScreen::removeCurrentPicture() {
     if (!askYesNo(this, QStringLiteral("「%1」をごみ箱に移しますか？").arg(name), kRemoveTitle))
         return;
     const QString path = m_state.pathOf(name);
-    // A file already gone (taken out by hand) leaves the list all the same.
-    if (!QFile::moveToTrash(path) && QFileInfo::exists(path)) {
+    // A file already gone (taken out by hand) leaves the list all the same. Where the trash
+    // cannot take it, the picture stays: Qt's own move would try for ever.
+    if (QFileInfo::exists(path) && (!canMoveToTrash(path) || !QFile::moveToTrash(path))) {
         showWarning(this, QStringLiteral("「%1」をごみ箱に移せませんでした！").arg(name),
                     kRemoveTitle);
         return;

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QStorageInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -11,6 +13,7 @@
 #include <system_error>
 
 #if defined(Q_OS_UNIX)
+#include <sys/stat.h>
 #include <unistd.h>
 #elif defined(Q_OS_WIN)
 #include <io.h>
@@ -55,6 +58,51 @@ bool openNewFileIn(const QString& folder, QFile& file) {
     return false;
 }
 
+// Whether a file can be made in `folder` now, by the rights this thread has (an administrator's
+// included), tried with a file that goes at once.
+bool canMakeFileIn(const QString& folder) {
+    QFile probe;
+    if (!openNewFileIn(folder, probe))
+        return false;
+    probe.close();
+    probe.remove();
+    return true;
+}
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+// `folder`, made as the desktop makes a trash (for its owner alone) where it is missing; false
+// when it is neither there nor can be made.
+bool trashFolderMade(const QString& folder) {
+    if (QFileInfo::exists(folder))
+        return true;
+    return QDir().mkdir(folder) &&
+           QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// The trash a file at `path` goes to, chosen as Qt chooses it after the freedesktop.org trash
+// rules: for a file on another disk than the home, that disk's "$top/.Trash/$uid" (where
+// "$top/.Trash" is a folder with its sticky bit, not a link) or "$top/.Trash-$uid"; else, or
+// where neither can be had, the user's own "$XDG_DATA_HOME/Trash". Empty when there is none.
+QString trashFolderFor(const QString& path) {
+    const QStorageInfo disk(QFileInfo(path).absolutePath());
+    if (disk != QStorageInfo(QDir::homePath())) {
+        const QString top = disk.rootPath();
+        const QString uid = QString::number(::getuid());
+        const QString shared = top + QStringLiteral("/.Trash");
+        struct stat status {};
+        if (::lstat(QFile::encodeName(shared).constData(), &status) == 0 &&
+            S_ISDIR(status.st_mode) && (status.st_mode & S_ISVTX) != 0 &&
+            trashFolderMade(shared + QLatin1Char('/') + uid))
+            return shared + QLatin1Char('/') + uid;
+        if (trashFolderMade(top + QStringLiteral("/.Trash-") + uid))
+            return top + QStringLiteral("/.Trash-") + uid;
+    }
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                        QStringLiteral("/Trash");
+    return trashFolderMade(own) ? own : QString();
+}
+#endif
+
 }  // namespace
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
@@ -94,4 +142,19 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     if (!problem.isEmpty() && error)
         *error = problem;
     return problem.isEmpty();
+}
+
+bool canMoveToTrash(const QString& path) {
+    if (!canMakeFileIn(QFileInfo(path).absolutePath()))
+        return false;
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    const QString trash = trashFolderFor(path);
+    if (trash.isEmpty())
+        return false;
+    for (const QString& part : {QStringLiteral("/files"), QStringLiteral("/info")}) {
+        if (!trashFolderMade(trash + part) || !canMakeFileIn(trash + part))
+            return false;
+    }
+#endif
+    return true;
 }

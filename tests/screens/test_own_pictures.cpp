@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QImageReader>
 #include <QListWidget>
@@ -13,8 +14,10 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -27,6 +30,7 @@
 #include <linux/capability.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -77,6 +81,30 @@ private:
 #endif
     QString m_path;
 };
+
+// Runs `act` in a child process and gives its exit status, or -1 when it was still running after
+// `timeoutMs` (it is then killed): a hang fails the test instead of stopping it. Linux only.
+int inChildProcess(const std::function<int()>& act, int timeoutMs) {
+#if defined(Q_OS_LINUX)
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(act());  // no destructor runs twice: the parent owns the folders and mounts
+    QElapsedTimer clock;
+    clock.start();
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (clock.elapsed() > timeoutMs) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return -1;
+        }
+        QThread::msleep(20);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+#else
+    return act();
+#endif
+}
 
 struct Rig {
     QTemporaryDir dir;
@@ -286,6 +314,57 @@ private slots:
         QCOMPARE(fileBytes(rig.selectionPath()),
                  QByteArray("\"p1.gif\",#TRUE#\r\n\"p2.gif\",#FALSE#\r\n"));
         QVERIFY(rig.warnings.messages.isEmpty());
+    }
+
+    // Where the trash cannot take the picture, "削除…" says so at once (Qt's own move to the
+    // trash would try for ever) and the picture stays: the user's trash cannot be written, or the
+    // data folder is a read-only disk that holds a trash of its own.
+    void removingWhereTheTrashCannotTakeItSaysSo_data() {
+        QTest::addColumn<bool>("readOnlyDisk");
+        QTest::newRow("the user's trash cannot be written") << false;
+        QTest::newRow("read-only disk with its own trash") << true;
+    }
+    void removingWhereTheTrashCannotTakeItSaysSo() {
+#if !defined(Q_OS_LINUX)
+        QSKIP("the desktop's trash of Linux");
+#endif
+        QFETCH(bool, readOnlyDisk);
+        Rig rig;
+        std::optional<TmpfsMount> disk;
+        if (readOnlyDisk) {
+            if (!rig.onOwnDisk(disk))
+                QSKIP(qPrintable(QStringLiteral("no tmpfs to mount: ") + disk->error()));
+            QVERIFY(QDir(rig.dir.path()).mkpath(".Trash-" + QString::number(::getuid()) + "/info"));
+            QVERIFY(
+                QDir(rig.dir.path()).mkpath(".Trash-" + QString::number(::getuid()) + "/files"));
+            QVERIFY(disk->makeReadOnly());
+        }
+        rig.list()->setFocus();
+        QTest::keyClick(rig.list(), Qt::Key_Home);
+        const int ended = inChildProcess(
+            [&] {
+                std::optional<ReadOnlyFolder> files, info;
+                if (!readOnlyDisk) {
+                    // The data folder on the same disk as the home: the user's own trash.
+                    qputenv("HOME", QFile::encodeName(m_home.path()));
+                    const QString trash = m_home.filePath(QStringLiteral("Trash"));
+                    QDir().mkpath(trash + "/files");
+                    QDir().mkpath(trash + "/info");
+                    files.emplace(trash + "/files");
+                    info.emplace(trash + "/info");
+                }
+                setQuestionHandlerForTests([](const QString&, const QString&) { return true; });
+                rig.click("removePictureButton");
+                const bool told = rig.warnings.messages.size() == 1 &&
+                                  rig.warnings.messages[0].first.contains(
+                                      QStringLiteral("ごみ箱に移せませんでした"));
+                const bool kept = rig.folder().contains("p0.gif") &&
+                                  rig.entries() == QStringList({"p0.gif", "p1.gif", "p2.gif"});
+                return told && kept ? 0 : 1;
+            },
+            10000);
+        QVERIFY2(ended != -1, "hung");
+        QCOMPARE(ended, 0);
     }
 
 private:
