@@ -146,9 +146,12 @@ void RecordScreen::exportCsv(bool everyChild) {
     const QString folder = chooseFolder(this, QStringLiteral("CSVを保存するフォルダ"));
     if (folder.isEmpty())
         return;
-    const QString name = everyChild
-                             ? QStringLiteral("きろく_全員.csv")
-                             : QStringLiteral("きろく_%1.csv").arg(m_childChoice->currentText());
+    // The name comes from the record, which may have been edited by hand: it is made a name
+    // that stays in the folder chosen.
+    const QString name =
+        everyChild
+            ? QStringLiteral("きろく_全員.csv")
+            : QStringLiteral("きろく_%1.csv").arg(fileNamePart(m_childChoice->currentText()));
     const QString path = QDir(folder).filePath(name);
     QByteArray csv;
     QBuffer buffer(&csv);

@@ -276,6 +276,12 @@ void SelectionScreen::addPictures(const QStringList& paths) {
             QStringLiteral("次のファイルは画像として読めないため、追加しませんでした！\n") +
             listOfNames(import.notPictures));
     }
+    if (!import.nameTooLong.isEmpty()) {
+        problems.append(
+            QStringLiteral("名前が長すぎるため、次の画像を追加できませんでした！名前を短くしてから"
+                           "追加してください。\n") +
+            listOfNames(import.nameTooLong));
+    }
     if (!import.notWritten.isEmpty()) {
         problems.append(
             QStringLiteral("データフォルダに書き込めないため、次の画像を追加できませんでした！\n") +

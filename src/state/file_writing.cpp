@@ -21,6 +21,11 @@
 
 namespace {
 
+// The longest file name most file systems take, where the system cannot say.
+constexpr long kUsualLongestName = 255;
+// The most characters of a name that go into a file name, so that the rest of it still fits.
+constexpr qsizetype kLongestNamePart = 60;
+
 // Pushes what was written out of the system's caches onto the disk: a disk that runs out of room
 // only as the data goes out (delayed allocation, a network folder) says so here, while the old
 // file is still whole.
@@ -142,6 +147,34 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     if (!problem.isEmpty() && error)
         *error = problem;
     return problem.isEmpty();
+}
+
+bool fileNameTooLong(const QString& path) {
+    const QFileInfo info(path);
+#if defined(Q_OS_UNIX)
+    long longest = ::pathconf(QFile::encodeName(info.absolutePath()).constData(), _PC_NAME_MAX);
+    if (longest <= 0)
+        longest = kUsualLongestName;
+    return QFile::encodeName(info.fileName()).size() > longest;
+#else
+    return info.fileName().size() > kUsualLongestName;
+#endif
+}
+
+QString fileNamePart(const QString& text) {
+    QString part;
+    for (const QChar c : text) {
+        const bool refused = c.unicode() < 0x20 || c == u'/' || c == u'\\' || c == u':' ||
+                             c == u'*' || c == u'?' || c == u'"' || c == u'<' || c == u'>' ||
+                             c == u'|' || c == QChar(0x7F);
+        part.append(refused ? u'_' : c);
+    }
+    while (part.startsWith(u'.') || part.startsWith(u' '))
+        part.remove(0, 1);
+    part.truncate(kLongestNamePart);
+    while (part.endsWith(u'.') || part.endsWith(u' '))
+        part.chop(1);
+    return part.isEmpty() ? QStringLiteral("_") : part;
 }
 
 bool canMoveToTrash(const QString& path) {

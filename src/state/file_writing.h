@@ -14,6 +14,15 @@
 // it was, `error` (when given) says why in words for the user, and false is returned.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
+// Whether the name of `path` is longer than its folder's file system takes, so that the adult
+// can be told it is the name, not the folder.
+bool fileNameTooLong(const QString& path);
+
+// `text` (a child's name, say) made fit to be part of a file name in any folder: characters that
+// separate folders or that Windows refuses become '_', leading dots and spaces go (no hidden
+// file), and a long text is cut. Never empty.
+QString fileNamePart(const QString& text);
+
 // Whether the file at `path` can be moved to the desktop's trash: its folder can be written, and
 // so can the trash it would go to (on Linux and other freedesktop.org desktops: the user's own
 // trash, or the one at the top of the disk the file is on, made where missing as the desktop

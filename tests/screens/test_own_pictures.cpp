@@ -1,6 +1,7 @@
 // The adult's own pictures on the selection screen, through its real controls: "画像を追加…"
 // (the file dialog answered through the screen's seam) and files dropped on the list copy them
-// into the data folder; "削除…" moves one to the trash; a read-only folder changes nothing.
+// into the data folder, odd files (a named pipe, odd names) included; "削除…" moves one to the
+// trash, or says why it cannot; a read-only folder or a full disk changes nothing.
 
 #include <QBuffer>
 #include <QDir>
@@ -286,6 +287,61 @@ private slots:
         QCOMPARE(rig.folder(), before);
         QCOMPARE(fileBytes(rig.selectionPath()), selection);
         QCOMPARE(rig.entries(), QStringList({"p0.gif", "p1.gif", "p2.gif"}));
+    }
+
+    // Files that are not plain pictures of a plain name: a named pipe is refused without waiting
+    // for a writer; a name the folder would hide or the game would not list is given a visible
+    // one; a name too long for the folder is told as a name problem. What is reported as added
+    // is listed.
+    void oddFilesAreListedOrRefused_data() {
+        QTest::addColumn<QString>("chosenName");
+        QTest::addColumn<QByteArray>("bytes");  // "fifo" for a named pipe
+        QTest::addColumn<QString>("listedAs");  // empty when refused
+        QTest::addColumn<QString>("said");      // in the message; empty for none
+        const QByteArray png = filledPicture(30, 20, Qt::darkGreen, "PNG");
+        QTest::newRow("named pipe") << "pipe.png" << QByteArray("fifo") << QString()
+                                    << QStringLiteral("画像として読めない");
+        QTest::newRow("dots alone") << "..." << png << QStringLiteral("がぞう.png") << QString();
+        QTest::newRow("icon") << "x.ico" << filledPicture(16, 16, Qt::darkGreen, "ICO")
+                              << QStringLiteral("x.png") << QString();
+        QTest::newRow("name too long")
+            << QString(253, u'a') << png << QString() << QStringLiteral("名前が長すぎる");
+    }
+    void oddFilesAreListedOrRefused() {
+        QFETCH(QString, chosenName);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, listedAs);
+        QFETCH(QString, said);
+        Rig rig;
+        const QString path = rig.chosenDir.filePath(chosenName);
+        if (bytes == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            writeFile(path, bytes);
+        rig.chosen = {path};
+        QStringList expected = rig.entries();
+        if (!listedAs.isEmpty()) {
+            expected.append(listedAs);
+            expected.sort();
+        }
+        const int ended = inChildProcess(
+            [&] {
+                rig.click("addPicturesButton");
+                const QStringList messages = rig.warnings.messages.isEmpty()
+                                                 ? QStringList()
+                                                 : QStringList{rig.warnings.messages[0].first};
+                const bool told = said.isEmpty()
+                                      ? messages.isEmpty()
+                                      : messages.size() == 1 && messages[0].contains(said);
+                const bool listed = rig.entries() == expected &&
+                                    (listedAs.isEmpty() || rig.marked().contains(listedAs));
+                if (!told || !listed)
+                    qWarning() << rig.entries() << messages;
+                return told && listed ? 0 : 1;
+            },
+            10000);
+        QVERIFY2(ended != -1, "hung");
+        QCOMPARE(ended, 0);
     }
 
     // "削除…" asks first; "いいえ" keeps the picture, "はい" moves it to the trash, and
