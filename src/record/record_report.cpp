@@ -126,10 +126,15 @@ std::pair<RecordReport::Mistakes, RecordReport::Mistakes> RecordReport::mistakes
 }
 
 QString RecordReport::csvField(const QString& text) {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
+    // A spreadsheet takes a cell that begins with one of these for a formula (a name edited by
+    // hand into "=HYPERLINK(...)"); a leading ' keeps it text, as spreadsheets expect.
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    const QString cell =
+        !text.isEmpty() && formulaStarts.contains(text.front()) ? QLatin1Char('\'') + text : text;
+    if (!cell.contains(QLatin1Char(',')) && !cell.contains(QLatin1Char('"')) &&
+        !cell.contains(QLatin1Char('\n')) && !cell.contains(QLatin1Char('\r')))
+        return cell;
+    QString quoted = cell;
     quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }

@@ -58,7 +58,9 @@ public:
     // Every round and answer, one line each (a round with no answer: one line), of the child or,
     // for nullopt, of every child; UTF-8 with a byte-order mark. False when writing failed.
     bool writeCsv(QIODevice& out, std::optional<qint64> childId) const;
-    // One field as the CSV has it: quoted when it holds a comma, a quote or a line break.
+    // One field as the CSV has it: quoted when it holds a comma, a quote or a line break, and
+    // after a ' when a spreadsheet would take it for a formula (it begins with = + - @, a tab or
+    // a carriage return).
     static QString csvField(const QString& text);
 
 private:

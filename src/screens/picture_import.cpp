@@ -2,52 +2,48 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 
 #include "state/character_files.h"
+#include "state/file_writing.h"
+#include "state/text_file.h"
 
 namespace {
 constexpr int kJpegQuality = 90;
 
-// `name` with its picture ending replaced by `suffix`, or with `suffix` added when it has none.
-QString withSuffix(const QString& name, const QString& suffix, const QStringList& pictureSuffixes) {
-    const QString stem =
-        hasPictureSuffix(name, pictureSuffixes) ? name.left(name.lastIndexOf(u'.')) : name;
-    return stem + u'.' + suffix;
-}
-
-// The name a copy gets before numbering: its own, with an ending that says what it holds, and
-// whatever "Fname.txt" cannot carry replaced.
-QString copyName(const QString& ownName, const QByteArray& writtenFormat,
-                 const QStringList& pictureSuffixes) {
+// The name a copy gets before numbering: its own, with an ending that says what it holds and that
+// the game lists, and whatever "Fname.txt" cannot carry replaced.
+QString copyName(const QString& ownName, const QByteArray& readFormat,
+                 const QByteArray& writtenFormat, const QStringList& pictureSuffixes) {
     QString name = ownName;
     // A leading dot would hide the picture from the folder's listing, and so from the game.
     while (name.startsWith(u'.'))
         name.remove(0, 1);
-    const QString ending = QFileInfo(name).suffix().toLower();
-    if (writtenFormat == "jpeg") {
-        if (ending != QLatin1String("jpg") && ending != QLatin1String("jpeg"))
-            name = withSuffix(name, QStringLiteral("jpg"), pictureSuffixes);
-    } else if (writtenFormat == "png") {
-        if (ending != QLatin1String("png"))
-            name = withSuffix(name, QStringLiteral("png"), pictureSuffixes);
-    } else if (!hasPictureSuffix(name, pictureSuffixes)) {
-        // Copied unchanged: a picture whose name has no picture ending ("IMG_0001") gets that of
-        // its format; one with another picture's ending is read by its content anyway.
-        name = withSuffix(name, QString::fromLatin1(writtenFormat), pictureSuffixes);
+    // Its own ending: a picture ending, or that of the format it was read as ("x.ico").
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString ending = dot > 0 ? name.mid(dot + 1).toLower() : QString();
+    const bool hasEnding = dot > 0 && (hasPictureSuffix(name, pictureSuffixes) ||
+                                       ending == QString::fromLatin1(readFormat).toLower());
+    bool keepsEnding = false;
+    if (writtenFormat == "jpeg")
+        keepsEnding = ending == QLatin1String("jpg") || ending == QLatin1String("jpeg");
+    else if (writtenFormat == "png")
+        keepsEnding = ending == QLatin1String("png");
+    else  // copied unchanged: one with another picture's ending is read by its content anyway
+        keepsEnding = hasPictureSuffix(name, pictureSuffixes);
+    if (!hasEnding || !keepsEnding) {
+        QString stem = hasEnding ? name.left(dot) : name;
+        if (stem.isEmpty())  // a name of dots alone ("...")
+            stem = QStringLiteral("がぞう");
+        name =
+            stem + u'.' +
+            (writtenFormat == "jpeg" ? QStringLiteral("jpg") : QString::fromLatin1(writtenFormat));
     }
     return storableInSelectionFile(name);
-}
-
-bool writeWhole(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 }  // namespace
 
@@ -76,6 +72,11 @@ PictureImport importPictures(const QStringList& chosenPaths, const QString& data
     for (const QString& path : chosenPaths) {
         const QFileInfo chosen(path);
         const QString ownName = chosen.fileName();
+        // Plain files only: a named pipe would block the game until something writes into it.
+        if (!chosen.isFile()) {
+            result.notPictures.append(ownName);
+            continue;
+        }
         QImageReader header(path);
         const QByteArray format = header.format();
         const QSize stored = header.size();
@@ -87,19 +88,17 @@ PictureImport importPictures(const QStringList& chosenPaths, const QString& data
             continue;
         }
 
-        // A picture the game can read as it is, at most as large as the game draws, is copied
-        // byte for byte (an EXIF turn stays in it: the game applies it). Anything larger is
-        // written anew at the size it was read.
+        // A picture the game can read as it is, at most as large as the game draws, in a format
+        // it lists, is copied byte for byte (an EXIF turn stays in it: the game applies it).
+        // Anything else (larger, or an icon) is written anew at the size it was read.
         const bool asItIs =
-            stored.isValid() &&
+            pictureSuffixes.contains(QString::fromLatin1(format).toLower()) && stored.isValid() &&
             std::max(stored.width(), stored.height()) <= QtCharacterPictures::kMaxDrawnSide &&
             chosen.size() <= QtCharacterPictures::kCaps.maxFileBytes;
         QByteArray bytes;
         QByteArray writtenFormat = format;
         if (asItIs) {
-            QFile source(path);
-            if (source.open(QIODevice::ReadOnly))
-                bytes = source.readAll();
+            bytes = readTextFile(path, QtCharacterPictures::kCaps.maxFileBytes).bytes;
         } else {
             // A photo stays a JPEG; everything else (a scan, a drawing with transparent parts)
             // becomes a PNG, which keeps every pixel.
@@ -117,8 +116,13 @@ PictureImport importPictures(const QStringList& chosenPaths, const QString& data
             continue;
         }
 
-        const QString name = freeName(copyName(ownName, writtenFormat, pictureSuffixes), taken);
-        if (!writeWhole(folder.filePath(name), bytes)) {
+        const QString name =
+            freeName(copyName(ownName, format, writtenFormat, pictureSuffixes), taken);
+        if (fileNameTooLong(folder.filePath(name))) {
+            result.nameTooLong.append(ownName);
+            continue;
+        }
+        if (!writeFileAtomically(folder.filePath(name), bytes)) {
             result.notWritten.append(ownName);
             continue;
         }

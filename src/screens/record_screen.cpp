@@ -1,15 +1,15 @@
 #include "screens/record_screen.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPainter>
-#include <QSaveFile>
 
 #include "record/record.h"
 #include "screens/report_pdf.h"
 #include "screens/report_views.h"
+#include "state/file_writing.h"
 #include "ui/folder_choice.h"
 #include "ui/message_box.h"
 
@@ -147,18 +147,23 @@ void RecordScreen::exportCsv(bool everyChild) {
     const QString folder = chooseFolder(this, QStringLiteral("CSVを保存するフォルダ"));
     if (folder.isEmpty())
         return;
-    const QString name = everyChild
-                             ? QStringLiteral("きろく_全員.csv")
-                             : QStringLiteral("きろく_%1.csv").arg(m_childChoice->currentText());
+    // The name comes from the record, which may have been edited by hand: it is made a name
+    // that stays in the folder chosen.
+    const QString name =
+        everyChild
+            ? QStringLiteral("きろく_全員.csv")
+            : QStringLiteral("きろく_%1.csv").arg(fileNamePart(m_childChoice->currentText()));
     const QString path = QDir(folder).filePath(name);
-    QSaveFile file(path);
+    QByteArray csv;
+    QBuffer buffer(&csv);
+    buffer.open(QIODevice::WriteOnly);
+    QString error;
     const bool written =
-        file.open(QIODevice::WriteOnly) &&
-        m_report->writeCsv(file, everyChild ? std::nullopt : std::optional(chosenChild())) &&
-        file.commit();
+        m_report->writeCsv(buffer, everyChild ? std::nullopt : std::optional(chosenChild())) &&
+        writeFileAtomically(path, csv, &error);
     say(written ? QStringLiteral("保存しました：%1").arg(QDir::toNativeSeparators(path))
                 : QStringLiteral("保存できませんでした：%1（%2）")
-                      .arg(QDir::toNativeSeparators(path), file.errorString()));
+                      .arg(QDir::toNativeSeparators(path), error));
 }
 
 void RecordScreen::printPdf() {

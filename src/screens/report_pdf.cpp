@@ -1,7 +1,7 @@
 #include "screens/report_pdf.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTextDocument>
@@ -9,18 +9,19 @@
 #include "record/record_report.h"
 #include "screens/report_views.h"
 #include "screens/screen_parts.h"
+#include "state/file_writing.h"
 
 namespace ReportPdf {
 
 QString write(const QString& path, const RecordReport& report, const QList<ChildEntry>& children) {
     const QString failed =
         QStringLiteral("PDFを保存できませんでした：%1").arg(QDir::toNativeSeparators(path));
-    {
-        QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly))
-            return failed + QStringLiteral("（%1）").arg(probe.errorString());
-    }
-    QPdfWriter writer(path);
+    // Made in memory and written whole: an earlier PDF stays as it was until the new one is
+    // on the disk.
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     writer.setResolution(150);
@@ -81,7 +82,12 @@ QString write(const QString& path, const RecordReport& report, const QList<Child
         text.drawContents(&painter, QRectF(0, 0, w, page.height() - y));
         painter.restore();
     }
-    return painter.end() ? QString() : failed;
+    if (!painter.end())
+        return failed;
+    QString error;
+    if (!writeFileAtomically(path, pdf, &error))
+        return failed + QStringLiteral("（%1）").arg(error);
+    return {};
 }
 
 }  // namespace ReportPdf

@@ -20,6 +20,7 @@
 #include "screens/screen_parts.h"
 #include "screens/thumbnails.h"
 #include "state/character_files.h"
+#include "state/file_writing.h"
 #include "state/selection_file.h"
 #include "ui/character_pictures.h"
 #include "ui/message_box.h"
@@ -275,6 +276,12 @@ void SelectionScreen::addPictures(const QStringList& paths) {
             QStringLiteral("次のファイルは画像として読めないため、追加しませんでした！\n") +
             listOfNames(import.notPictures));
     }
+    if (!import.nameTooLong.isEmpty()) {
+        problems.append(
+            QStringLiteral("名前が長すぎるため、次の画像を追加できませんでした！名前を短くしてから"
+                           "追加してください。\n") +
+            listOfNames(import.nameTooLong));
+    }
     if (!import.notWritten.isEmpty()) {
         problems.append(
             QStringLiteral("データフォルダに書き込めないため、次の画像を追加できませんでした！\n") +
@@ -297,8 +304,9 @@ void SelectionScreen::removeCurrentPicture() {
     if (!askYesNo(this, QStringLiteral("「%1」をごみ箱に移しますか？").arg(name), kRemoveTitle))
         return;
     const QString path = m_state.pathOf(name);
-    // A file already gone (taken out by hand) leaves the list all the same.
-    if (!QFile::moveToTrash(path) && QFileInfo::exists(path)) {
+    // A file already gone (taken out by hand) leaves the list all the same. Where the trash
+    // cannot take it, the picture stays: Qt's own move would try for ever.
+    if (QFileInfo::exists(path) && (!canMoveToTrash(path) || !QFile::moveToTrash(path))) {
         showWarning(this, QStringLiteral("「%1」をごみ箱に移せませんでした！").arg(name),
                     kRemoveTitle);
         return;

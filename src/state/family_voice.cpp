@@ -3,8 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
+
+#include "state/file_writing.h"
 
 QString familyVoiceFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -13,14 +14,16 @@ QString familyVoiceFolder() {
 
 QString familyRecording(const QString& name) {
     const QString path = familyVoiceFolder() + name;
-    return QFileInfo(path).isFile() ? path : QString();
+    const QFileInfo info(path);
+    return info.isFile() && info.size() > 0 && info.size() <= kLargestFamilyRecordingBytes
+               ? path
+               : QString();
 }
 
 bool saveFamilyRecording(const QString& name, const QByteArray& wave) {
     if (!QDir().mkpath(familyVoiceFolder()))
         return false;
-    QSaveFile file(familyVoiceFolder() + name);
-    return file.open(QIODevice::WriteOnly) && file.write(wave) == wave.size() && file.commit();
+    return writeFileAtomically(familyVoiceFolder() + name, wave);
 }
 
 bool removeFamilyRecording(const QString& name) {

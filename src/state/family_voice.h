@@ -11,7 +11,13 @@
 // Linux), ending in '/'.
 QString familyVoiceFolder();
 
-// The family's recording of the sound file `name`; empty when there is none.
+// What the game takes from the family's folder: a word is short (the voice screen records three
+// seconds at most), and a file far bigger than a short word is not read at all.
+constexpr int kLongestFamilyWordMs = 5000;
+constexpr qint64 kLargestFamilyRecordingBytes = 1024 * 1024;
+
+// The family's recording of the sound file `name`: a plain file, not empty and no bigger than
+// kLargestFamilyRecordingBytes; empty when there is none such.
 QString familyRecording(const QString& name);
 
 // Saves `wave` as the recording of `name`, atomically: the file is either the earlier one or the

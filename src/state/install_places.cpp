@@ -2,11 +2,16 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QStandardPaths>
 
 #include "state/selection_file.h"
 #include "state/settings_file.h"
+#include "state/text_file.h"
+
+namespace {
+// The sample characters are small pictures; anything far bigger is not one of them.
+constexpr qint64 kLargestSampleBytes = 16 * 1024 * 1024;
+}  // namespace
 
 QString installedDataFolder() {
     // Relative to the program (KAZOE_DATA_FROM_PROGRAM comes from the install layout), never an
@@ -39,8 +44,13 @@ bool fillWithSamplesOnFirstStart(const QString& folder, const QString& samplesFo
     }
     int copied = 0;
     if (QDir().mkpath(folder)) {
-        for (const QString& name : names)
-            copied += QFile::copy(samples.filePath(name), target.filePath(name)) ? 1 : 0;
+        for (const QString& name : names) {
+            const ReadResult sample = readTextFile(samples.filePath(name), kLargestSampleBytes);
+            copied += sample.status == ReadStatus::Ok &&
+                              writeFileAtomically(target.filePath(name), sample.bytes)
+                          ? 1
+                          : 0;
+        }
     }
     if (copied < names.size()) {
         warn(QStringLiteral("kazoemashou: only %1 of the %2 sample characters could be copied to "

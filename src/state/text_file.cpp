@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -65,28 +64,6 @@ ReadResult readTextFile(const QString& path, qint64 maxBytes) {
         return {ReadStatus::Unreadable, {}};
     }
     return {ReadStatus::Ok, bytes};
-}
-
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-    QSaveFile file(path);
-    // Never fall back to writing the file in place: a failure must leave the old file whole.
-    file.setDirectWriteFallback(false);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok) {
-        // QSaveFile::commit alone is not enough: Qt 6.4 renames a temporary file that a full disk
-        // or a size limit cut short and reports success. So the whole content must be on disk,
-        // checked by its size, before the old file is replaced.
-        ok = file.write(bytes) == bytes.size() && file.flush() &&
-             file.error() == QFileDevice::NoError && file.size() == bytes.size();
-        if (ok) {
-            ok = file.commit();
-        }
-    }
-    if (!ok && error) {
-        *error = file.errorString();
-    }
-    // An uncommitted QSaveFile removes its temporary file when it goes.
-    return ok;
 }
 
 namespace {

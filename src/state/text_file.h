@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 
+#include "state/file_writing.h"
+
 // Reading and writing the game's small text files: Shift-JIS (code page 932, with its Windows
 // extensions), records ended by CR LF, saved atomically so that a crash, a full disk or a killed
 // process never leaves a half-written file.
@@ -31,10 +33,6 @@ struct ReadResult {
 ReadResult readTextFile(const QString& path);
 // The same with another limit, for a file whose valid size grows with the folder ("Fname.txt").
 ReadResult readTextFile(const QString& path, qint64 maxBytes);
-
-// Writes the whole file through a temporary file and a rename. On failure the old file is left
-// as it was, `error` (when given) says why in words for the user, and false is returned.
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // Reads the values of a decoded text file one by one, the way the game's files are read back:
 // spaces before a value are skipped; a value in double quotes runs to the closing quote (commas

@@ -2,7 +2,6 @@
 
 #include <QFileInfo>
 
-#include "state/family_voice.h"
 #include "state/install_places.h"
 
 QString soundFileName(Sound sound) {
@@ -29,10 +28,19 @@ QString soundFileName(Sound sound) {
     }
 }
 
+bool isSpokenWord(Sound sound) {
+    switch (sound) {
+        case Sound::Hop:
+        case Sound::IntoTray:
+        case Sound::Right:
+        case Sound::Wrong:
+            return false;
+        default:
+            return true;
+    }
+}
+
 QString findSoundFile(const QString& name) {
-    // The family's own recording of a word comes before every other voice (the voice screen).
-    if (const QString recorded = familyRecording(name); !recorded.isEmpty())
-        return recorded;
     if (QFileInfo(name).isFile())
         return name;
     const QString installed = installedDataFolder() + QStringLiteral("sounds/") + name;

@@ -1,10 +1,11 @@
 #include "ui/sound_player.h"
 
+#include "state/family_voice.h"
+#include "state/text_file.h"
 #include "ui/sound_files.h"
 
 #include <QAudioDevice>
 #include <QAudioSink>
-#include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QStringList>
@@ -181,10 +182,8 @@ WaveClip parseWave(const QByteArray& file) {
 }
 
 WaveClip readWaveFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return parseWave(file.readAll());
+    const ReadResult file = readTextFile(path, kLargestSoundFileBytes);
+    return file.status == ReadStatus::Ok ? parseWave(file.bytes) : WaveClip{};
 }
 
 // Lives in the player's own thread: keeps one stream open on the audio server, feeds each sound
@@ -376,8 +375,10 @@ QtSoundPlayer::QtSoundPlayer()
 }
 
 void QtSoundPlayer::readGameSounds() {
-    for (const QString& name : gameSounds())
-        clipFor(findSoundFile(name));
+    for (Sound sound : kAllSounds) {
+        familyClipFor(sound);
+        clipFor(findSoundFile(soundFileName(sound)));
+    }
 }
 
 QtSoundPlayer::~QtSoundPlayer() {
@@ -407,16 +408,35 @@ const WaveClip* QtSoundPlayer::clipFor(const QString& fileName) {
     return it->clip.isPlayable() ? &it->clip : nullptr;
 }
 
+// The game waits for some sounds (ブー, then もういちど) with everything else held, Esc included:
+// a family's file that is no short word (a minute of silence saved as "もういちど.wav") would hold
+// the child for its whole length, so only a word the game takes is played, and the game's own
+// sound otherwise.
+const WaveClip* QtSoundPlayer::familyClipFor(Sound sound) {
+    if (!isSpokenWord(sound))
+        return nullptr;
+    const QString recording = familyRecording(soundFileName(sound));
+    if (recording.isEmpty())
+        return nullptr;
+    const WaveClip* clip = clipFor(recording);
+    return clip && clip->durationUs() <= qint64(kLongestFamilyWordMs) * 1000 ? clip : nullptr;
+}
+
 void QtSoundPlayer::play(Sound sound) {
-    // Looked up at every play: a sound a teacher puts into the current folder counts at once.
-    playFile(findSoundFile(soundFileName(sound)));
+    // Looked up at every play: a recording kept on the voice screen, or a sound a teacher puts
+    // into the current folder, counts at once.
+    const WaveClip* family = familyClipFor(sound);
+    playClip(family ? family : clipFor(findSoundFile(soundFileName(sound))));
 }
 
 void QtSoundPlayer::playFile(const QString& fileName) {
+    playClip(clipFor(fileName));
+}
+
+void QtSoundPlayer::playClip(const WaveClip* clip) {
     ++m_serial;
     m_lengthNs = 0;
     m_held.reset();
-    const WaveClip* clip = clipFor(fileName);
     if (!clip) {
         stopOutput();
         return;

@@ -32,6 +32,9 @@ struct WaveClip {
 // Reads the RIFF header and the "fmt " and "data" chunks. A data chunk that claims more bytes
 // than the file holds is cut to what is there.
 WaveClip parseWave(const QByteArray& file);
+// The largest sound file read: far above any of the game's sounds. A bigger file is not read at
+// all (nothing plays), so that a huge file costs neither the time nor the memory to read it.
+constexpr qint64 kLargestSoundFileBytes = 16 * 1024 * 1024;
 WaveClip readWaveFile(const QString& path);
 
 // The game's sounds on Qt Multimedia. A sound is playing from when it is asked for until it has
@@ -61,6 +64,8 @@ public:
     void holdSounds() { m_holding = true; }
     void releaseHeldSounds();
 
+    // The family's recording of a spoken word where there is one the game takes (state/
+    // family_voice.h: readable, and no longer than kLongestFamilyWordMs), else the game's own.
     void play(Sound sound) override;
     // Plays a sound file of the current folder (or any path) as the game's sounds are played.
     void playFile(const QString& fileName);
@@ -82,6 +87,8 @@ private:
         qint64 size = -1;
     };
     const WaveClip* clipFor(const QString& fileName);
+    const WaveClip* familyClipFor(Sound sound);
+    void playClip(const WaveClip* clip);
     bool startOnOutput(const WaveClip& clip, int serial);
     void stopOutput();
     qint64 remainingNs() const;

@@ -1,6 +1,7 @@
 // The adult's report on the record: rounds played by a scripted child with known mistakes give
-// the tiles, the mistakes and the CSV lines; the CSV keeps names with commas and quotes; the
-// screen shows an empty record and a played one, and deletes a child after naming them.
+// the tiles, the mistakes and the CSV lines; the CSV keeps names with commas and quotes, and a
+// name edited into a formula as text; the screen shows an empty record and a played one, deletes
+// a child after naming them, and saves its exports whole or not at all.
 
 #include <QBuffer>
 #include <QComboBox>
@@ -17,7 +18,9 @@
 #include "screens/record_screen.h"
 #include "screens/report_pdf.h"
 #include "screens/report_views.h"
+#include "support/files.h"
 #include "support/game_rig.h"
+#include "support/tmpfs_mount.h"
 #include "ui/folder_choice.h"
 #include "ui/message_box.h"
 
@@ -51,6 +54,37 @@ struct PlayedRecord {
     Child child{rig};
 };
 
+// The record at `path` on the record screen.
+struct RecordOnScreen {
+    explicit RecordOnScreen(const QString& path) : record(path, clock, rig.shared.settings) {
+        record.open();
+        screen.open();
+    }
+    QString said() const { return screen.findChild<QLabel*>("messageLine")->text(); }
+    void click(const char* button) { screen.findChild<QPushButton*>(button)->click(); }
+
+    GameRig rig{fromLeft()};
+    SimRecordClock clock{rig.clock};
+    Record record;
+    RecordScreen screen{record, [] {}};
+};
+
+// Edits the record at `path` by hand, as an adult with an SQLite tool might; false when a
+// statement fails.
+bool editByHand(const QString& path, const QStringList& statements) {
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "hand");
+        db.setDatabaseName(path);
+        done = db.open();
+        QSqlQuery query(db);
+        for (const QString& statement : statements)
+            done = done && query.exec(statement);
+    }
+    QSqlDatabase::removeDatabase("hand");
+    return done;
+}
+
 QStringList csvLines(const RecordReport& report, std::optional<qint64> child) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -69,6 +103,9 @@ private slots:
     void playedRoundsGiveTilesMistakesAndCsv();
     void pdfHasAPagePerChildAndRenders();
     void screenShowsAndDeletes();
+    void exportsAreWholeOrNotAtAll_data();
+    void exportsAreWholeOrNotAtAll();
+    void handEditedNameStaysInertInTheCsv();
     void timingWithManyRounds();
 
 private:
@@ -106,15 +143,8 @@ void RecordReportTest::playedRoundsGiveTilesMistakesAndCsv() {
         p.record.flush();
     }
     // A child put in by hand, whose name holds a comma and quotes.
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "hand");
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        QVERIFY(q.exec(QStringLiteral(
-            "INSERT INTO child (name, mark, added_at) VALUES ('あ,\"い\"', 'p1.gif', 0)")));
-    }
-    QSqlDatabase::removeDatabase("hand");
+    QVERIFY(editByHand(path, {QStringLiteral("INSERT INTO child (name, mark, added_at)"
+                                             " VALUES ('あ,\"い\"', 'p1.gif', 0)")}));
 
     RecordReport report(path);
     QVERIFY(report.open());
@@ -145,6 +175,12 @@ void RecordReportTest::playedRoundsGiveTilesMistakesAndCsv() {
     QCOMPARE(RecordReport::csvField(QStringLiteral("あ,\"い\"")),
              QStringLiteral("\"あ,\"\"い\"\"\""));
     QCOMPARE(csvLines(report, std::nullopt).size(), lines.size());
+    // A cell a spreadsheet would take for a formula is kept as text.
+    for (const char* formula : {"=1+2", "+1", "-1", "@SUM(A1)", "\t=1", "\r=1"}) {
+        const QString cell = RecordReport::csvField(QString::fromUtf8(formula));
+        QVERIFY2(cell.startsWith(u'\'') || cell.startsWith(QStringLiteral("\"'")),
+                 qPrintable(cell));
+    }
 }
 
 // The PDF of the played record: poppler's pdftoppm renders one page per child, each with the
@@ -210,22 +246,12 @@ void RecordReportTest::pdfHasAPagePerChildAndRenders() {
 void RecordReportTest::screenShowsAndDeletes() {
     const QString empty = m_dir.filePath(QStringLiteral("none.sqlite"));
     {
-        GameRig rig(fromLeft());
-        SimRecordClock clock(rig.clock);
-        Record record(empty, clock, rig.shared.settings);
-        record.open();
-        RecordScreen screen(record, [] {});
-        screen.open();
-        QVERIFY(
-            screen.findChild<QLabel*>("messageLine")->text().contains(QStringLiteral("いません")));
-        screen.findChild<QPushButton*>("deleteChild")->click();  // nothing to delete: no question
+        RecordOnScreen none(empty);
+        QVERIFY(none.said().contains(QStringLiteral("いません")));
+        none.click("deleteChild");  // nothing to delete: no question
     }
-    GameRig rig(fromLeft());
-    SimRecordClock clock(rig.clock);
-    Record record(m_dir.filePath(QStringLiteral("played.sqlite")), clock, rig.shared.settings);
-    record.open();
-    RecordScreen screen(record, [] {});
-    screen.open();
+    RecordOnScreen played(m_dir.filePath(QStringLiteral("played.sqlite")));
+    RecordScreen& screen = played.screen;
     auto* choice = screen.findChild<QComboBox*>("childChoice");
     QCOMPARE(choice->count(), 2);
     choice->setCurrentIndex(choice->findText(QStringLiteral("けん")));
@@ -247,6 +273,91 @@ void RecordReportTest::screenShowsAndDeletes() {
     QCOMPARE(choice->count(), 1);
     setQuestionHandlerForTests({});
     setFolderHandlerForTests({});
+}
+
+// Each export on a full disk, and over a symbolic link left at its name: on the full disk the
+// adult reads that it was not saved and the earlier file stays whole; a link is replaced by the
+// export, and the file it pointed to stays as it was.
+void RecordReportTest::exportsAreWholeOrNotAtAll_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("fullDisk");
+    QTest::addColumn<QByteArray>("begins");
+    const QString csv = QStringLiteral("きろく_全員.csv"), pdf = QStringLiteral("きろく.pdf");
+    QTest::newRow("CSV, full disk") << "exportAllCsv" << csv << true << QByteArray();
+    QTest::newRow("PDF, full disk") << "printPdf" << pdf << true << QByteArray();
+    QTest::newRow("CSV over a link")
+        << "exportAllCsv" << csv << false << QByteArray("\xEF\xBB\xBF");
+    QTest::newRow("PDF over a link") << "printPdf" << pdf << false << QByteArray("%PDF");
+}
+
+void RecordReportTest::exportsAreWholeOrNotAtAll() {
+    QFETCH(QString, button);
+    QFETCH(QString, file);
+    QFETCH(bool, fullDisk);
+    QFETCH(QByteArray, begins);
+    RecordOnScreen played(m_dir.filePath(QStringLiteral("played.sqlite")));
+    QTemporaryDir out;
+    const QString path = out.filePath(file);
+    const QString elsewhere = out.filePath(QStringLiteral("elsewhere.txt"));
+    const QByteArray earlier("an earlier export, kept");
+    std::optional<TmpfsMount> disk;
+    if (fullDisk) {
+        disk.emplace(out.path(), 64 * 1024);
+        if (!disk->mounted())
+            QSKIP(qPrintable(QStringLiteral("no tmpfs to fill: ") + disk->error()));
+        writeFile(path, earlier);
+        QVERIFY(disk->fill(QStringLiteral("filler")));
+    } else {
+        writeFile(elsewhere, earlier);
+        QVERIFY(QFile::link(elsewhere, path));
+    }
+    setFolderHandlerForTests([&](const QString&) { return out.path(); });
+    played.click(qPrintable(button));
+    setFolderHandlerForTests({});
+    const QString said = played.said();
+    if (fullDisk) {
+        QVERIFY2(said.contains(QStringLiteral("保存できませんでした")), qPrintable(said));
+        QCOMPARE(fileBytes(path), earlier);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({QStringLiteral("filler"), file}));
+    } else {
+        QVERIFY2(said.startsWith(QStringLiteral("保存しました")), qPrintable(said));
+        QCOMPARE(fileBytes(elsewhere), earlier);
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QVERIFY(fileBytes(path).startsWith(begins));
+    }
+}
+
+// A child's name edited by hand in the record: a formula and a '/' in it. The child's CSV is
+// saved in the folder chosen, under a name the folder takes, and the name is a text cell.
+void RecordReportTest::handEditedNameStaysInertInTheCsv() {
+    const QString path = m_dir.filePath(QStringLiteral("played.sqlite"));
+    QVERIFY(editByHand(
+        path,
+        {QStringLiteral("INSERT INTO child (name, mark, added_at) VALUES ('=1+2/3', 'p2.gif', 0)"),
+         QStringLiteral(
+             "INSERT INTO round (child_id, began_at, ended_at, cut_short, characters, count_way,"
+             " click_to_count, mixed_characters, ask_how_many_people, hide_pointer, blink_time,"
+             " min_count, max_count) SELECT id, 0, 0, 1, 3, 1, 0, 0, 0, 0, 15, 1, 5 FROM child"
+             " WHERE name = '=1+2/3'")}));
+    RecordOnScreen edited(path);
+    auto* choice = edited.screen.findChild<QComboBox*>("childChoice");
+    choice->setCurrentIndex(choice->findText(QStringLiteral("=1+2/3")));
+    QTemporaryDir out;
+    setFolderHandlerForTests([&](const QString&) { return out.path(); });
+    edited.click("exportChildCsv");
+    setFolderHandlerForTests({});
+    const QString said = edited.said();
+    QVERIFY2(said.startsWith(QStringLiteral("保存しました")), qPrintable(said));
+    const QStringList saved = QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QCOMPARE(saved.size(), 1);
+    QVERIFY2(QFileInfo(out.filePath(saved[0])).isFile(), qPrintable(saved[0]));
+    QVERIFY(said.contains(saved[0]));
+    const QStringList lines =
+        QString::fromUtf8(fileBytes(out.filePath(saved[0]))).split(QStringLiteral("\r\n"));
+    QVERIFY2(lines.size() > 1 && lines[1].startsWith(QStringLiteral("'=1+2/3,")),
+             qPrintable(lines.join(u'|')));
 }
 
 // Opening, switching child and redrawing on a big record (KAZOE_REPORT_RECORD names its file;

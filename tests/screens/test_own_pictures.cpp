@@ -1,10 +1,12 @@
 // The adult's own pictures on the selection screen, through its real controls: "画像を追加…"
 // (the file dialog answered through the screen's seam) and files dropped on the list copy them
-// into the data folder; "削除…" moves one to the trash; a read-only folder changes nothing.
+// into the data folder, odd files (a named pipe, odd names) included; "削除…" moves one to the
+// trash, or says why it cannot; a read-only folder or a full disk changes nothing.
 
 #include <QBuffer>
 #include <QDir>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QImageReader>
 #include <QListWidget>
@@ -13,19 +15,23 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "screens/screens_test_support.h"
 #include "screens/selection_screen.h"
 #include "state/selection_file.h"
+#include "support/tmpfs_mount.h"
 
 #if defined(Q_OS_LINUX)
 #include <linux/capability.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -77,6 +83,30 @@ private:
     QString m_path;
 };
 
+// Runs `act` in a child process and gives its exit status, or -1 when it was still running after
+// `timeoutMs` (it is then killed): a hang fails the test instead of stopping it. Linux only.
+int inChildProcess(const std::function<int()>& act, int timeoutMs) {
+#if defined(Q_OS_LINUX)
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(act());  // no destructor runs twice: the parent owns the folders and mounts
+    QElapsedTimer clock;
+    clock.start();
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (clock.elapsed() > timeoutMs) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return -1;
+        }
+        QThread::msleep(20);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+#else
+    return act();
+#endif
+}
+
 struct Rig {
     QTemporaryDir dir;
     QTemporaryDir chosenDir;  // where the adult's files come from
@@ -90,13 +120,26 @@ struct Rig {
         state.dataFolder = dir.path() + QLatin1Char('/');
         state.characterFiles = {"p0.gif", "p1.gif", "p2.gif"};
         state.selectedFiles = {"p0.gif", "p1.gif"};
+        layOut();
+        screen = std::make_unique<SelectionScreen>(state, [] {});
+        screen->setPictureChooser([this](QWidget*) { return chosen; });
+        screen->open();
+    }
+    // The pictures and "Fname.txt" in the data folder (again, on a disk mounted over it).
+    void layOut() const {
         for (const QString& name : state.characterFiles)
             writeFile(state.pathOf(name), kOnePixelGif);
         writeFile(selectionPath(),
                   selectionFileContents(state.characterFiles, state.selectedFiles));
-        screen = std::make_unique<SelectionScreen>(state, [] {});
-        screen->setPictureChooser([this](QWidget*) { return chosen; });
-        screen->open();
+    }
+    // Puts the data folder on a small disk of its own, laid out again; false (the reason in
+    // disk->error()) where no disk can be mounted.
+    bool onOwnDisk(std::optional<TmpfsMount>& disk) const {
+        disk.emplace(dir.path(), 256 * 1024);
+        if (!disk->mounted())
+            return false;
+        layOut();
+        return true;
     }
     QString selectionPath() const { return state.dataFolder + kSelectionFileName; }
     QString choose(const QString& name, const QByteArray& bytes) {
@@ -212,22 +255,93 @@ private slots:
         QVERIFY(QFileInfo(rig.state.pathOf("drawing.webp")).isFile());
     }
 
-    // A folder that cannot be written: a message, and the folder, the list and "Fname.txt" as
-    // they were.
-    void readOnlyFolderChangesNothing() {
+    // A folder that cannot be written, or a full disk: a message that names the picture, and the
+    // folder, the list and "Fname.txt" as they were. On a full disk no empty copy is left behind
+    // to become a grey card.
+    void unwritableFolderChangesNothing_data() {
+        QTest::addColumn<bool>("fullDisk");
+        QTest::newRow("read-only folder") << false;
+        QTest::newRow("full disk") << true;
+    }
+    void unwritableFolderChangesNothing() {
+        QFETCH(bool, fullDisk);
         Rig rig;
+        std::optional<TmpfsMount> disk;
+        if (fullDisk) {
+            if (!rig.onOwnDisk(disk))
+                QSKIP(qPrintable(QStringLiteral("no tmpfs to fill: ") + disk->error()));
+            QVERIFY(disk->fill(QStringLiteral("filler")));
+        }
         rig.chosen = {rig.choose("ok.png", filledPicture(30, 20, Qt::darkGreen, "PNG"))};
         const QStringList before = rig.folder();
         const QByteArray selection = fileBytes(rig.selectionPath());
         {
-            ReadOnlyFolder readOnly(rig.dir.path());
+            std::optional<ReadOnlyFolder> readOnly;
+            if (!fullDisk)
+                readOnly.emplace(rig.dir.path());
             rig.click("addPicturesButton");
         }
         QCOMPARE(rig.warnings.messages.size(), 1);
         QVERIFY(rig.warnings.messages[0].first.contains("ok.png"));
+        QVERIFY(rig.warnings.messages[0].first.contains(QStringLiteral("書き込めない")));
         QCOMPARE(rig.folder(), before);
         QCOMPARE(fileBytes(rig.selectionPath()), selection);
         QCOMPARE(rig.entries(), QStringList({"p0.gif", "p1.gif", "p2.gif"}));
+    }
+
+    // Files that are not plain pictures of a plain name: a named pipe is refused without waiting
+    // for a writer; a name the folder would hide or the game would not list is given a visible
+    // one; a name too long for the folder is told as a name problem. What is reported as added
+    // is listed.
+    void oddFilesAreListedOrRefused_data() {
+        QTest::addColumn<QString>("chosenName");
+        QTest::addColumn<QByteArray>("bytes");  // "fifo" for a named pipe
+        QTest::addColumn<QString>("listedAs");  // empty when refused
+        QTest::addColumn<QString>("said");      // in the message; empty for none
+        const QByteArray png = filledPicture(30, 20, Qt::darkGreen, "PNG");
+        QTest::newRow("named pipe") << "pipe.png" << QByteArray("fifo") << QString()
+                                    << QStringLiteral("画像として読めない");
+        QTest::newRow("dots alone") << "..." << png << QStringLiteral("がぞう.png") << QString();
+        QTest::newRow("icon") << "x.ico" << filledPicture(16, 16, Qt::darkGreen, "ICO")
+                              << QStringLiteral("x.png") << QString();
+        QTest::newRow("name too long")
+            << QString(253, u'a') << png << QString() << QStringLiteral("名前が長すぎる");
+    }
+    void oddFilesAreListedOrRefused() {
+        QFETCH(QString, chosenName);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, listedAs);
+        QFETCH(QString, said);
+        Rig rig;
+        const QString path = rig.chosenDir.filePath(chosenName);
+        if (bytes == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            writeFile(path, bytes);
+        rig.chosen = {path};
+        QStringList expected = rig.entries();
+        if (!listedAs.isEmpty()) {
+            expected.append(listedAs);
+            expected.sort();
+        }
+        const int ended = inChildProcess(
+            [&] {
+                rig.click("addPicturesButton");
+                const QStringList messages = rig.warnings.messages.isEmpty()
+                                                 ? QStringList()
+                                                 : QStringList{rig.warnings.messages[0].first};
+                const bool told = said.isEmpty()
+                                      ? messages.isEmpty()
+                                      : messages.size() == 1 && messages[0].contains(said);
+                const bool listed = rig.entries() == expected &&
+                                    (listedAs.isEmpty() || rig.marked().contains(listedAs));
+                if (!told || !listed)
+                    qWarning() << rig.entries() << messages;
+                return told && listed ? 0 : 1;
+            },
+            10000);
+        QVERIFY2(ended != -1, "hung");
+        QCOMPARE(ended, 0);
     }
 
     // "削除…" asks first; "いいえ" keeps the picture, "はい" moves it to the trash, and
@@ -256,6 +370,57 @@ private slots:
         QCOMPARE(fileBytes(rig.selectionPath()),
                  QByteArray("\"p1.gif\",#TRUE#\r\n\"p2.gif\",#FALSE#\r\n"));
         QVERIFY(rig.warnings.messages.isEmpty());
+    }
+
+    // Where the trash cannot take the picture, "削除…" says so at once (Qt's own move to the
+    // trash would try for ever) and the picture stays: the user's trash cannot be written, or the
+    // data folder is a read-only disk that holds a trash of its own.
+    void removingWhereTheTrashCannotTakeItSaysSo_data() {
+        QTest::addColumn<bool>("readOnlyDisk");
+        QTest::newRow("the user's trash cannot be written") << false;
+        QTest::newRow("read-only disk with its own trash") << true;
+    }
+    void removingWhereTheTrashCannotTakeItSaysSo() {
+#if !defined(Q_OS_LINUX)
+        QSKIP("the desktop's trash of Linux");
+#endif
+        QFETCH(bool, readOnlyDisk);
+        Rig rig;
+        std::optional<TmpfsMount> disk;
+        if (readOnlyDisk) {
+            if (!rig.onOwnDisk(disk))
+                QSKIP(qPrintable(QStringLiteral("no tmpfs to mount: ") + disk->error()));
+            QVERIFY(QDir(rig.dir.path()).mkpath(".Trash-" + QString::number(::getuid()) + "/info"));
+            QVERIFY(
+                QDir(rig.dir.path()).mkpath(".Trash-" + QString::number(::getuid()) + "/files"));
+            QVERIFY(disk->makeReadOnly());
+        }
+        rig.list()->setFocus();
+        QTest::keyClick(rig.list(), Qt::Key_Home);
+        const int ended = inChildProcess(
+            [&] {
+                std::optional<ReadOnlyFolder> files, info;
+                if (!readOnlyDisk) {
+                    // The data folder on the same disk as the home: the user's own trash.
+                    qputenv("HOME", QFile::encodeName(m_home.path()));
+                    const QString trash = m_home.filePath(QStringLiteral("Trash"));
+                    QDir().mkpath(trash + "/files");
+                    QDir().mkpath(trash + "/info");
+                    files.emplace(trash + "/files");
+                    info.emplace(trash + "/info");
+                }
+                setQuestionHandlerForTests([](const QString&, const QString&) { return true; });
+                rig.click("removePictureButton");
+                const bool told = rig.warnings.messages.size() == 1 &&
+                                  rig.warnings.messages[0].first.contains(
+                                      QStringLiteral("ごみ箱に移せませんでした"));
+                const bool kept = rig.folder().contains("p0.gif") &&
+                                  rig.entries() == QStringList({"p0.gif", "p1.gif", "p2.gif"});
+                return told && kept ? 0 : 1;
+            },
+            10000);
+        QVERIFY2(ended != -1, "hung");
+        QCOMPARE(ended, 0);
     }
 
 private:

@@ -24,6 +24,7 @@
 #include "screens/voice_screen.h"
 #include "state/family_voice.h"
 #include "support/game_rig.h"
+#include "support/tmpfs_mount.h"
 #include "ui/sound_player.h"
 
 namespace {
@@ -121,6 +122,7 @@ private slots:
     void recordsAWordAndTheGamePlaysIt();
     void silentMicrophone();
     void withoutMicrophone();
+    void fullDiskKeepsTheEarlierWord();
 
 private:
     void recordingFails(const QString& problem);
@@ -247,6 +249,22 @@ void TestVoiceScreen::withoutMicrophone() {
     if (!QMediaDevices::audioInputs().isEmpty())
         QSKIP("runs where the desktop offers no microphone (its own CTest entry)");
     recordingFails(QStringLiteral("マイクが見つかりません"));
+}
+
+// Keeping a word on a full disk fails, and the earlier recording stays whole: the game goes on
+// saying "いち" in the family's voice, never in silence from an empty file.
+void TestVoiceScreen::fullDiskKeepsTheEarlierWord() {
+    QVERIFY(QDir().mkpath(familyVoiceFolder()));
+    TmpfsMount disk(familyVoiceFolder(), 64 * 1024);
+    if (!disk.mounted())
+        QSKIP(qPrintable(QStringLiteral("no tmpfs to fill: ") + disk.error()));
+    const QByteArray earlier = "RIFF earlier recording";
+    QVERIFY(saveFamilyRecording(QStringLiteral("1.wav"), earlier));
+    QVERIFY(disk.fill(QStringLiteral("filler")));
+    QVERIFY(!saveFamilyRecording(QStringLiteral("1.wav"), "RIFF the new recording"));
+    QCOMPARE(fileBytes(familyVoiceFolder() + QStringLiteral("1.wav")), earlier);
+    QCOMPARE(QDir(familyVoiceFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({"1.wav", "filler"}));
 }
 
 int main(int argc, char* argv[]) {

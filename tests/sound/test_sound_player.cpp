@@ -24,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
+
 namespace {
 
 constexpr qint64 kToleranceMs = 50;
@@ -161,6 +163,8 @@ private slots:
     void silentFiles_data();
     void silentFiles();
     void fileChangedOnDiskIsReadAgain();
+    void familySoundsHoldNoLongerThanTheGamesOwn_data();
+    void familySoundsHoldNoLongerThanTheGamesOwn();
     void waitForSoundReturnsAtOnceWhenNothingPlays();
     void waitForSoundBlocksUntilTheEnd();
     void endsWithSoundsOnTheirWay();
@@ -178,6 +182,8 @@ void TestSoundPlayer::init() {
     QVERIFY(m_dir->isValid());
     m_previousDir = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
+    // The family's recordings of this test, never the user's own.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("home"))));
     writeFile(QStringLiteral("short.wav"), wave::tone(150, 880));
     writeFile(QStringLiteral("mid.wav"), wave::tone(660, 660));
     writeFile(QStringLiteral("long.wav"), wave::tone(1500, 440));
@@ -389,6 +395,56 @@ void TestSoundPlayer::fileChangedOnDiskIsReadAgain() {
     player.playFile(QStringLiteral("ポコン.wav"));
     const qint64 endedMs = msUntilSilent(player, clock);
     verifyPlayedFor(endedMs, 200);
+}
+
+// Whatever the family's folder holds in place of a word, the game's own sound plays instead when
+// the family's is not a short, readable word: a sound the game waits for never holds the child
+// (Esc included) longer than the game's own sound, and a huge file is never read.
+void TestSoundPlayer::familySoundsHoldNoLongerThanTheGamesOwn_data() {
+    QTest::addColumn<int>("soundNumber");
+    QTest::addColumn<QByteArray>("family");  // "sparse" for a 1.5 GB file of nothing
+    QTest::addColumn<int>("playsMs");
+    QTest::newRow("a recorded word") << int(Sound::OnceMore) << wave::tone(400, 500) << 400;
+    QTest::newRow("eight seconds of silence") << int(Sound::OnceMore) << wave::tone(8000, 0) << 660;
+    QTest::newRow("ブー is no word of the family's")
+        << int(Sound::Wrong) << wave::tone(1500, 500) << 300;
+    QTest::newRow("empty") << int(Sound::OnceMore) << QByteArray() << 660;
+    QTest::newRow("no sound in it") << int(Sound::OnceMore) << QByteArray("RIFF not a wave") << 660;
+    QTest::newRow("1.5 GB") << int(Sound::One) << QByteArray("sparse") << 660;
+}
+
+void TestSoundPlayer::familySoundsHoldNoLongerThanTheGamesOwn() {
+    QFETCH(int, soundNumber);
+    const auto sound = Sound(soundNumber);
+    QFETCH(QByteArray, family);
+    QFETCH(int, playsMs);
+    if (!haveServer())
+        QSKIP("no audio server");
+    const QString name = soundFileName(sound);
+    writeFile(name, wave::tone(sound == Sound::Wrong ? 300 : 660, 700));  // the game's own
+    const QString folder = m_dir->filePath(QStringLiteral("home/kazoemashou/voice"));
+    QVERIFY(QDir().mkpath(folder));
+    QFile recording(folder + QLatin1Char('/') + name);
+    QVERIFY(recording.open(QIODevice::WriteOnly));
+    if (family == "sparse")
+        QVERIFY(recording.resize(1536LL * 1024 * 1024));
+    else
+        recording.write(family);
+    recording.close();
+
+    QtSoundPlayer player;
+    QVERIFY(player.waitForOutput());
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    QElapsedTimer clock;
+    clock.start();
+    player.play(sound);
+    player.waitForSound();
+    verifyPlayedFor(clock.elapsed(), playsMs);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    const long grewKb = after.ru_maxrss - before.ru_maxrss;
+    QVERIFY2(grewKb < 64 * 1024, qPrintable(QStringLiteral("memory grew %1 KiB").arg(grewKb)));
 }
 
 void TestSoundPlayer::waitForSoundReturnsAtOnceWhenNothingPlays() {
