@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -44,6 +45,17 @@ QString copyName(const QString& ownName, const QByteArray& readFormat,
             (writtenFormat == "jpeg" ? QStringLiteral("jpg") : QString::fromLatin1(writtenFormat));
     }
     return storableInSelectionFile(name);
+}
+
+// The picture in the middle of a square as wide as its longer side, the rest transparent (or
+// white, for a format without transparency).
+QImage squared(const QImage& picture, bool transparent) {
+    const int side = std::max(picture.width(), picture.height());
+    QImage square(side, side, transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    square.fill(transparent ? QColor(Qt::transparent) : QColor(Qt::white));
+    QPainter painter(&square);
+    painter.drawImage((side - picture.width()) / 2, (side - picture.height()) / 2, picture);
+    return square;
 }
 }  // namespace
 
@@ -88,11 +100,16 @@ PictureImport importPictures(const QStringList& chosenPaths, const QString& data
             continue;
         }
 
-        // A picture the game can read as it is, at most as large as the game draws, in a format
-        // it lists, is copied byte for byte (an EXIF turn stays in it: the game applies it).
-        // Anything else (larger, or an icon) is written anew at the size it was read.
+        // The game stretches every character to its square cell: a picture that is not square
+        // is made square here, padded round the whole picture and centred, so that nothing is
+        // cut off and nothing is squeezed.
+        const bool square = picture.width() == picture.height();
+        // A square picture the game can read as it is, at most as large as the game draws, in a
+        // format it lists, is copied byte for byte (an EXIF turn stays in it: the game applies
+        // it). Anything else (larger, not square, or an icon) is written anew.
         const bool asItIs =
-            pictureSuffixes.contains(QString::fromLatin1(format).toLower()) && stored.isValid() &&
+            square && pictureSuffixes.contains(QString::fromLatin1(format).toLower()) &&
+            stored.isValid() &&
             std::max(stored.width(), stored.height()) <= QtCharacterPictures::kMaxDrawnSide &&
             chosen.size() <= QtCharacterPictures::kCaps.maxFileBytes;
         QByteArray bytes;
@@ -108,7 +125,7 @@ PictureImport importPictures(const QStringList& chosenPaths, const QString& data
             QImageWriter writer(&buffer, writtenFormat);
             if (writtenFormat == "jpeg")
                 writer.setQuality(kJpegQuality);
-            if (!writer.write(picture))
+            if (!writer.write(square ? picture : squared(picture, writtenFormat == "png")))
                 bytes.clear();
         }
         if (bytes.isEmpty()) {

@@ -228,10 +228,21 @@ private slots:
         QCOMPARE(rig.state.characterFiles, rig.entries());
         QCOMPARE(rig.marked(),
                  QStringList({"big photo.jpg", "caf_.png", "p0.gif", "p1 (2).gif", "p1.gif"}));
-        const QSize scaled = QImageReader(rig.state.pathOf("big photo.jpg")).size();
-        QCOMPARE(scaled.width(), 1024);
-        QVERIFY(qAbs(scaled.height() - 683) <= 1);
-        QCOMPARE(fileBytes(rig.state.pathOf("caf_.png")), fileBytes(rig.chosen[2]));  // unchanged
+        // Pictures that are not square are made square, whole and centred: a photo on white,
+        // a PNG on transparency. A square one is copied unchanged.
+        const QImage photo(rig.state.pathOf("big photo.jpg"));
+        QCOMPARE(photo.size(), QSize(1024, 1024));
+        const int band = (1024 - 683) / 2;
+        QVERIFY(photo.pixelColor(512, band - 4).lightness() > 245);
+        QVERIFY(photo.pixelColor(3, band + 4).green() < 150);  // the photo's own edge is there
+        QVERIFY(photo.pixelColor(512, 1024 - band + 4).lightness() > 245);
+        const QImage drawing(rig.state.pathOf("caf_.png"));
+        QCOMPARE(drawing.size(), QSize(30, 30));
+        QCOMPARE(drawing.pixelColor(15, 4).alpha(), 0);
+        QCOMPARE(drawing.pixelColor(0, 5), QColor(Qt::darkGreen));
+        QCOMPARE(drawing.pixelColor(29, 24), QColor(Qt::darkGreen));
+        QCOMPARE(drawing.pixelColor(15, 25).alpha(), 0);
+        QCOMPARE(fileBytes(rig.state.pathOf("p1 (2).gif")), fileBytes(rig.chosen[3]));
         QVERIFY(!rig.folder().contains("memo.png"));
         QCOMPARE(rig.stored(), QStringList({"p0.gif", "p1.gif"}));
 
@@ -251,8 +262,9 @@ private slots:
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(target, &drop);
-        QTRY_VERIFY(rig.marked().contains("drawing.webp"));
-        QVERIFY(QFileInfo(rig.state.pathOf("drawing.webp")).isFile());
+        // Not square, it is made square, as a PNG.
+        QTRY_VERIFY(rig.marked().contains("drawing.png"));
+        QCOMPARE(QImageReader(rig.state.pathOf("drawing.png")).size(), QSize(64, 64));
     }
 
     // A folder that cannot be written, or a full disk: a message that names the picture, and the
