@@ -24,6 +24,8 @@ KAZOE_PACKAGE_PACKAGES="dpkg-dev file lintian"
 KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES poppler-utils"
 # Another program reading the record while the game writes it: the sqlite3 shell.
 KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES sqlite3"
+# The test command builds twice; ccache keeps what was compiled for the next run.
+KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES ccache"
 
 kazoe_say() { printf 'kazoemashou: %s\n' "$*" >&2; }
 
@@ -89,7 +91,16 @@ kazoe_build() {
             rm -rf "$dir"
         fi
     fi
-    cmake -S "$KAZOE_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
+    # Where ccache is installed (the test command installs it), a build of sources built before,
+    # in this clone or another, takes a fraction of the time: paths are hashed relative to the
+    # checkout.
+    local launcher=()
+    if command -v ccache >/dev/null 2>&1; then
+        export CCACHE_BASEDIR="$KAZOE_ROOT" CCACHE_NOHASHDIR=1
+        launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$KAZOE_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
+        "$@" >/dev/null &&
         cmake --build "$dir" --parallel "$(nproc 2>/dev/null || echo 2)" \
             ${KAZOE_TARGET:+--target "$KAZOE_TARGET"}
 }
