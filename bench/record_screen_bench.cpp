@@ -19,8 +19,11 @@
 #include <cstdio>
 #include <random>
 
-#include "record/record.h"
+#include "record/children.h"
+#include "record/record_store.h"
 #include "record/record_writer.h"
+#include "record/recorder.h"
+#include "record/who_plays.h"
 #include "screens/record_screen.h"
 
 namespace {
@@ -59,19 +62,21 @@ bool makeRecord(const QString& path) {
     ComputerClock clock;
     GameSettings settings;
     {
-        Record record(path, clock, settings);
-        record.open();
-        if (!record.addChild(QStringLiteral("けん"), QStringLiteral("p0.gif")).isEmpty())
+        RecordStore store(path, clock);
+        store.open();
+        Children record(store, clock);
+        qint64 id = 0;
+        if (record.add(QStringLiteral("けん"), QStringLiteral("p0.gif"), &id))
             return false;
-        record.removeChild(record.children().first().id);  // the file made, empty
+        record.remove(id);  // the file made, empty
     }
     if (!addChildren(path))
         return false;
     QList<qint64> children;
     {
-        Record record(path, clock, settings);
-        record.open();
-        for (const ChildEntry& child : record.children())
+        RecordStore store(path, clock);
+        store.open();
+        for (const ChildEntry& child : Children(store, clock).list())
             children << child.id;
     }
     std::mt19937 random(1);
@@ -79,7 +84,7 @@ bool makeRecord(const QString& path) {
     const qint64 start = clock.nowMs() - 60LL * 24 * 3600 * 1000;
     const qint64 step = 60LL * 24 * 3600 * 1000 / kRounds;
     bool failed = false;
-    RecordWriter writer(path, [&failed](const QString&) { failed = true; });
+    RecordWriter writer(path, [&failed](const RecordProblem&) { failed = true; });
     for (int i = 0; i < kRounds && !failed; ++i) {
         RoundRecord r;
         r.childId = children[(i / 10) % children.size()];
@@ -138,11 +143,14 @@ int main(int argc, char* argv[]) {
     }
     ComputerClock clock;
     GameSettings settings;
-    Record record(path, clock, settings);
-    record.open();
+    RecordStore store(path, clock);
+    store.open();
+    Children children(store, clock);
+    Recorder recorder(clock, settings, {});
+    const WhoPlays players(recorder);
     QList<qint64> opening, switching, redrawing;
     for (int i = 0; i < kTries; ++i) {
-        RecordScreen screen(record, [] {});
+        RecordScreen screen(store, children, players, [] {});
         QElapsedTimer timer;
         timer.start();
         screen.open();

@@ -16,10 +16,14 @@
 #include "app/one_game.h"
 #include "command_line.h"
 #include "game/game_screen.h"
-#include "record/record.h"
+#include "record/children.h"
 #include "record/record_file.h"
+#include "record/record_store.h"
+#include "record/recorder.h"
+#include "record/who_plays.h"
 #include "screens/children_screen.h"
 #include "screens/record_screen.h"
+#include "screens/record_words.h"
 #include "screens/selection_screen.h"
 #include "screens/settings_screen.h"
 #include "screens/voice_screen.h"
@@ -137,18 +141,25 @@ int main(int argc, char* argv[]) {
     // shown at start-up, before the first round, or as an adult's key is pressed: never over a
     // child's round.
     ComputerClock recordClock;
-    Record record(RecordFile::defaultPath(), recordClock, shared.settings);
-    game.setListener(&record.listener());
-    const auto tellAdult = [](const QStringList& messages) {
-        for (const QString& message : messages) {
+    RecordStore record(RecordFile::defaultPath(), recordClock);
+    Children children(record, recordClock);
+    // The rounds of the child who plays, handed to the store as they end.
+    Recorder recorder(recordClock, shared.settings,
+                      [&record](RoundRecord&& round) { record.write(std::move(round)); });
+    WhoPlays players(recorder);
+    children.removed = [&players](qint64 child) { players.childRemoved(child); };
+    game.setListener(&recorder);
+    const auto tellAdult = [](const QList<RecordProblem>& problems) {
+        for (const RecordProblem& problem : problems) {
+            const QString message = RecordWords::problem(problem);
             warnOnStderr(QStringLiteral("kazoemashou: ") + message);
-            showWarning(nullptr, message, Record::kMessageTitle);
+            showWarning(nullptr, message, RecordWords::kTitle);
         }
     };
     host.adultCame = [&] {
         record.retryIfBusy();
         record.flush();  // the round just stopped is written, or has failed
-        tellAdult(record.takeMessages());
+        tellAdult(record.takeProblems());
         for (const QString& notice : std::exchange(forTheAdult, {}))
             showWarning(nullptr, notice, kGameTitle);
     };
@@ -182,7 +193,7 @@ int main(int argc, char* argv[]) {
     // "だれがあそぶ？": the game begins, or comes back, with the child chosen.
     std::unique_ptr<WhoPlaysScreen> whoPlays;
     const auto play = [&](std::optional<qint64> child) {
-        record.choosePlayer(child);
+        players.choose(child);
         if (window.isVisible())
             window.comeBack();
         else
@@ -194,7 +205,7 @@ int main(int argc, char* argv[]) {
         if (!whoPlays)
             whoPlays =
                 std::make_unique<WhoPlaysScreen>(shared, play, [&host] { host.endProgram(); });
-        whoPlays->open(record.children());
+        whoPlays->open(children.list());
     };
     // Leaving the children screen asks who plays when children exist and none has been chosen
     // (the first ones were just added, or the child playing was removed).
@@ -202,8 +213,8 @@ int main(int argc, char* argv[]) {
     host.screens[AdultScreen::Children] = [&] {
         window.leaveForScreen();
         if (!childrenScreen) {
-            childrenScreen = std::make_unique<ChildrenScreen>(record, shared, [&] {
-                if (record.mustAskWhoPlays())
+            childrenScreen = std::make_unique<ChildrenScreen>(children, shared, [&] {
+                if (players.mustAsk(!children.list().isEmpty()))
                     host.screens[AdultScreen::WhoPlays]();
                 else
                     window.comeBack();
@@ -215,7 +226,7 @@ int main(int argc, char* argv[]) {
     host.screens[AdultScreen::Record] = [&] {
         window.leaveForScreen();
         if (!recordScreen)
-            recordScreen = std::make_unique<RecordScreen>(record, comeBack);
+            recordScreen = std::make_unique<RecordScreen>(record, children, players, comeBack);
         recordScreen->open();
     };
 
@@ -242,7 +253,7 @@ int main(int argc, char* argv[]) {
     recordRetry.start(kRecordRetryMs);
     // While no child exists the game starts as it always has; with children, who plays is
     // asked first.
-    if (record.mustAskWhoPlays())
+    if (players.mustAsk(!children.list().isEmpty()))
         host.screens[AdultScreen::WhoPlays]();
     else
         window.start();
