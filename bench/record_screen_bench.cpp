@@ -3,15 +3,17 @@
 // (100,000 rounds over 50 children, over the last 60 days) is made once at the path given, through
 // the program's own writer, and kept for later runs.
 //
-//   kazoe_bench_record_screen <record.sqlite>
+//   kazoe_bench_record_screen <record.sqlite> [folder]
 // prints record_screen_open_ms, record_screen_switch_ms and record_screen_redraw_ms (median and
-// longest).
+// longest). With a folder, a picture of the screen (record-screen.png) and its PDF (きろく.pdf)
+// go there too, for the README.
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -25,6 +27,7 @@
 #include "record/recorder.h"
 #include "record/who_plays.h"
 #include "screens/record_screen.h"
+#include "ui/folder_choice.h"
 
 namespace {
 constexpr int kRounds = 100000;
@@ -169,6 +172,14 @@ int main(int argc, char* argv[]) {
         const Figures f = figures(ms);
         std::printf("record_screen_%s_ms %lld (longest %lld)\n", name,
                     static_cast<long long>(f.median), static_cast<long long>(f.longest));
+    }
+    if (args.size() > 2) {
+        RecordScreen screen(store, children, players, [] {});
+        screen.open();
+        screen.grab().save(args[2] + QStringLiteral("/record-screen.png"));
+        setFolderHandlerForTests([&](const QString&) { return args[2]; });
+        screen.findChild<QPushButton*>(QStringLiteral("printPdf"))->click();
+        setFolderHandlerForTests({});
     }
     return 0;
 }
