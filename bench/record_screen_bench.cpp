@@ -148,6 +148,9 @@ int main(int argc, char* argv[]) {
     GameSettings settings;
     RecordStore store(path, clock);
     store.open();
+    // The writer's check of the whole file, over before the screen is timed: the screen waits
+    // for the rounds on their way, and so for the check that comes first after a start.
+    store.flush();
     Children children(store, clock);
     Recorder recorder(clock, settings, {});
     const WhoPlays players(recorder);
