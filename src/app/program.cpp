@@ -8,10 +8,13 @@
 #include <cstdio>
 #include <utility>
 
-#include "record/record.h"
-#include "record/record_file.h"
+#include "record/children.h"
+#include "record/record_store.h"
+#include "record/recorder.h"
+#include "record/who_plays.h"
 #include "screens/children_screen.h"
 #include "screens/record_screen.h"
+#include "screens/record_words.h"
 #include "screens/selection_screen.h"
 #include "screens/settings_screen.h"
 #include "screens/voice_screen.h"
@@ -90,8 +93,15 @@ bool Program::start() {
     // Each child's record. What the adult must hear of it is shown at start-up, before the first
     // round, or as an adult's key is pressed: never over a child's round.
     m_recordClock = std::make_unique<ComputerClock>();
-    m_record = std::make_unique<Record>(m_recordPath, *m_recordClock, m_shared->settings);
-    m_game->setListener(&m_record->listener());
+    m_record = std::make_unique<RecordStore>(m_recordPath, *m_recordClock);
+    m_childrenInRecord = std::make_unique<Children>(*m_record, *m_recordClock);
+    // The rounds of the child who plays, handed to the store as they end.
+    m_recorder = std::make_unique<Recorder>(
+        *m_recordClock, m_shared->settings,
+        [this](RoundRecord&& round) { m_record->write(std::move(round)); });
+    m_players = std::make_unique<WhoPlays>(*m_recorder);
+    m_childrenInRecord->removed = [this](qint64 child) { m_players->childRemoved(child); };
+    m_game->setListener(m_recorder.get());
 
     // Every window's icon, for the task bar, and the sounds of the touches to come. Reading them
     // took a few milliseconds of the wait for the first character (the icon most of them), so
@@ -115,7 +125,7 @@ bool Program::start() {
     m_recordRetry.start(kRecordRetryMs);
     // While no child exists the game starts as it always has; with children, who plays is
     // asked first.
-    if (m_record->mustAskWhoPlays())
+    if (mustAskWhoPlays())
         openWhoPlays();
     else
         m_window->start();
@@ -155,8 +165,8 @@ void Program::showScreen(AdultScreen screen) {
             // Leaving it asks who plays when children exist and none has been chosen (the first
             // ones were just added, or the child playing was removed).
             if (!m_children) {
-                m_children = std::make_unique<ChildrenScreen>(*m_record, *m_shared, [this] {
-                    if (m_record->mustAskWhoPlays())
+                m_children = std::make_unique<ChildrenScreen>(*m_childrenInRecord, *m_shared, [this] {
+                    if (mustAskWhoPlays())
                         openWhoPlays();
                     else
                         comeBack();
@@ -166,7 +176,8 @@ void Program::showScreen(AdultScreen screen) {
             break;
         case AdultScreen::Record:
             if (!m_recordScreen)
-                m_recordScreen = std::make_unique<RecordScreen>(*m_record, back);
+                m_recordScreen =
+                    std::make_unique<RecordScreen>(*m_record, *m_childrenInRecord, *m_players, back);
             m_recordScreen->open();
             break;
         case AdultScreen::WhoPlays:
@@ -180,16 +191,21 @@ void Program::adultCame(bool ending) {
     const QString after = ending ? QStringLiteral("\n\nOK で終了します。") : QString();
     m_record->retryIfBusy();
     m_record->flush();  // the round just stopped is written, or has failed
-    tellAdult(m_record->takeMessages(), after);
+    tellAdult(m_record->takeProblems(), after);
     for (const QString& notice : std::exchange(m_forTheAdult, {}))
         showWarning(nullptr, notice + after, kGameTitle);
 }
 
-void Program::tellAdult(const QStringList& messages, const QString& after) {
-    for (const QString& message : messages) {
+void Program::tellAdult(const QList<RecordProblem>& problems, const QString& after) {
+    for (const RecordProblem& problem : problems) {
+        const QString message = RecordWords::problem(problem);
         warnOnStderr(QStringLiteral("kazoemashou: ") + message);
-        showWarning(nullptr, message + after, Record::kMessageTitle);
+        showWarning(nullptr, message + after, RecordWords::kTitle);
     }
+}
+
+bool Program::mustAskWhoPlays() const {
+    return m_players->mustAsk(!m_childrenInRecord->list().isEmpty());
 }
 
 // "だれがあそぶ？": the game begins, or comes back, with the child chosen.
@@ -201,11 +217,11 @@ void Program::openWhoPlays() {
             *m_shared, [this](std::optional<qint64> child) { play(child); },
             [this] { endProgram(); });
     }
-    m_whoPlays->open(m_record->children());
+    m_whoPlays->open(m_childrenInRecord->list());
 }
 
 void Program::play(std::optional<qint64> child) {
-    m_record->choosePlayer(child);
+    m_players->choose(child);
     if (m_window->isVisible())
         m_window->comeBack();
     else

@@ -15,15 +15,19 @@
 #include "ui/qt_timer_service.h"
 #include "ui/sound_player.h"
 
+class Children;
 class ChildrenScreen;
 class GameWindow;
-class Record;
 class RecordClock;
 class RecordScreen;
+class RecordStore;
+class Recorder;
 class SelectionScreen;
 class SettingsScreen;
 class VoiceScreen;
+class WhoPlays;
 class WhoPlaysScreen;
+struct RecordProblem;
 
 // The program's wiring: the game's data, the real ports, the game window, the record and the
 // adult screens, and the flow between them: which screen an adult's key opens, the way back to
@@ -45,7 +49,7 @@ public:
 
     GameWindow& window() { return *m_window; }
     GameScreen& game() { return *m_game; }
-    Record& record() { return *m_record; }
+    RecordStore& record() { return *m_record; }
 
 private:
     void endProgram() override;
@@ -53,8 +57,10 @@ private:
     // The adult is at the machine: what was kept for them is shown first. `ending` when their
     // key ends the game.
     void adultCame(bool ending);
-    void tellAdult(const QStringList& messages, const QString& after = {});
+    void tellAdult(const QList<RecordProblem>& problems, const QString& after = {});
     void openWhoPlays();
+    // Children exist and nobody has been chosen yet (or the child chosen was removed).
+    bool mustAskWhoPlays() const;
     void play(std::optional<qint64> child);
     void comeBack();
 
@@ -70,7 +76,11 @@ private:
     std::unique_ptr<GameScreen> m_game;
     std::unique_ptr<GameWindow> m_window;
     std::unique_ptr<RecordClock> m_recordClock;
-    std::unique_ptr<Record> m_record;
+    // Each child's record: the file, the children in it, the rounds of the child who plays.
+    std::unique_ptr<RecordStore> m_record;
+    std::unique_ptr<Children> m_childrenInRecord;
+    std::unique_ptr<Recorder> m_recorder;
+    std::unique_ptr<WhoPlays> m_players;
     QTimer m_recordRetry;
     // The adult screens are made when first asked for: building them at start-up kept the
     // child waiting for the first character.

@@ -9,6 +9,8 @@
 #include <QTextStream>
 #include <QVariant>
 
+#include <algorithm>
+
 #include "record/record_file.h"
 
 namespace {
@@ -103,26 +105,50 @@ std::optional<std::pair<QDate, QDate>> RecordReport::period(qint64 childId) cons
     return std::pair{date(0), date(1)};
 }
 
+QList<RoundMistakes> RecordReport::readMistakes(qint64 childId, bool answeredOnly, int most) const {
+    QList<RoundMistakes> rounds;
+    if (!m_open)
+        return rounds;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(
+        QStringLiteral(
+            "SELECT round_id, characters, count_way, cut_short, answers, coalesce(solved_at, 0),"
+            " counted_twice, skipped, one_to_one, order_mistakes, counted_right_answered_wrong,"
+            " off_by_one, answered_without_counting FROM round_mistakes WHERE child_id = ? %1"
+            " ORDER BY began_at DESC, round_id DESC LIMIT %2")
+            .arg(answeredOnly ? QStringLiteral("AND answers > 0") : QString())
+            .arg(most));
+    query.addBindValue(childId);
+    query.exec();
+    while (query.next()) {
+        const auto at = [&](int i) { return query.value(i).toInt(); };
+        rounds.append({query.value(0).toLongLong(), at(1), at(2), at(3) != 0, at(4), at(5), at(6),
+                       at(7), at(8), at(9), at(10), at(11), at(12)});
+    }
+    return rounds;
+}
+
 std::pair<RecordReport::Mistakes, RecordReport::Mistakes> RecordReport::mistakes(
     qint64 childId) const {
     std::pair<Mistakes, Mistakes> both;
-    if (!m_open)
-        return both;
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral(
-                      "SELECT one_to_one > 0, order_mistakes > 0, counted_right_answered_wrong > 0,"
-                      " off_by_one > 0, answered_without_counting > 0 FROM round_mistakes"
-                      " WHERE child_id = ? AND answers > 0 ORDER BY began_at DESC LIMIT %1")
-                      .arg(2 * kTrendRounds));
-    query.addBindValue(childId);
-    query.exec();
-    for (int i = 0; query.next(); ++i) {
+    const QList<RoundMistakes> rounds = readMistakes(childId, true, 2 * kTrendRounds);
+    for (qsizetype i = 0; i < rounds.size(); ++i) {
+        const RoundMistakes& r = rounds[i];
         Mistakes& m = i < kTrendRounds ? both.first : both.second;
         ++m.rounds;
+        const std::array<int, kKinds> counts{r.oneToOne, r.orderMistakes,
+                                             r.countedRightAnsweredWrong, r.offByOne,
+                                             r.answeredWithoutCounting};
         for (int k = 0; k < kKinds; ++k)
-            m.with[k] += query.value(k).toInt();
+            m.with[k] += counts[k] > 0;
     }
     return both;
+}
+
+QList<RoundMistakes> RecordReport::roundMistakes(qint64 childId) const {
+    QList<RoundMistakes> rounds = readMistakes(childId, false, -1);
+    std::reverse(rounds.begin(), rounds.end());
+    return rounds;
 }
 
 QString RecordReport::csvField(const QString& text) {

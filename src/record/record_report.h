@@ -9,6 +9,23 @@
 
 class QIODevice;
 
+// The kinds of mistake of one round, as docs/record.md and the view round_mistakes define them.
+struct RoundMistakes {
+    qint64 roundId = 0;
+    int characters = 0;
+    int countWay = 0;
+    bool cutShort = false;
+    int answers = 0;
+    int solvedAt = 0;  // the try that was right; 0 when none was
+    int countedTwice = 0;
+    int skipped = 0;
+    int oneToOne = 0;
+    int orderMistakes = 0;
+    int countedRightAnsweredWrong = 0;
+    int offByOne = 0;
+    int answeredWithoutCounting = 0;
+};
+
 // What the adult's report ("きろく") reads from the record, by summary queries on a read-only
 // connection of its own: nothing is read row by row except the CSV, which is written as it is read.
 class RecordReport {
@@ -54,6 +71,8 @@ public:
     // The last kTrendRounds rounds of the child, and the kTrendRounds before them.
     static constexpr int kTrendRounds = 20;
     std::pair<Mistakes, Mistakes> mistakes(qint64 childId) const;
+    // The kinds of mistake in each round of the child, oldest first.
+    QList<RoundMistakes> roundMistakes(qint64 childId) const;
 
     // Every round and answer, one line each (a round with no answer: one line), of the child or,
     // for nullopt, of every child; UTF-8 with a byte-order mark. False when writing failed.
@@ -64,6 +83,10 @@ public:
     static QString csvField(const QString& text);
 
 private:
+    // The rows of round_mistakes of the child, newest first; with `answeredOnly` only rounds with
+    // an answer, and at most `most` of them.
+    QList<RoundMistakes> readMistakes(qint64 childId, bool answeredOnly, int most) const;
+
     QString m_path;
     QString m_connection;
     bool m_open = false;

@@ -6,6 +6,8 @@
 #include <QThread>
 #include <QVariant>
 
+#include <utility>
+
 #include "record/record_file.h"
 
 // Each statement of a round, prepared once on the writer's connection.
@@ -55,104 +57,150 @@ bool exec(QSqlQuery& query, const QVariantList& values, QString* error) {
 }
 }  // namespace
 
-RecordWriter::RecordWriter(const QString& path, std::function<void(const QString&)> failed)
-    : m_path(path),
-      m_connection(QStringLiteral("kazoemashou-writer-%1").arg(quintptr(this))),
-      m_failed(std::move(failed)) {
-    m_thread.reset(QThread::create([this] { run(); }));
+// The writer's side: its connection and statements, touched only on the writer's thread.
+class WriterWorker : public QObject {
+public:
+    WriterWorker(const QString& path, RecordWriter::Failed failed,
+                 const std::function<void(qint64)>& wrote)
+        : m_path(path),
+          m_connection(QStringLiteral("kazoemashou-writer-%1").arg(quintptr(this))),
+          m_failed(std::move(failed)),
+          m_wrote(wrote) {}
+
+    void check();
+    void write(const RoundRecord& round);
+    void disconnectNow();
+
+private:
+    bool connectOnce(QString* error);
+    bool writeRound(const RoundRecord& round, QString* error);
+
+    QString m_path;
+    QString m_connection;
+    RecordWriter::Failed m_failed;
+    const std::function<void(qint64)>& m_wrote;
+    std::unique_ptr<WriterStatements> m_statements;  // made with the connection
+    bool m_damaged = false;  // found by check(): no round is written any more
+};
+
+RecordWriter::RecordWriter(const QString& path, Failed failed)
+    : m_thread(std::make_unique<QThread>()),
+      m_worker(new WriterWorker(path, std::move(failed), wrote)) {
     m_thread->setObjectName(QStringLiteral("record writer"));
+    m_worker->moveToThread(m_thread.get());
     m_thread->start(QThread::LowPriority);
 }
 
 RecordWriter::~RecordWriter() {
-    m_stop = true;
-    m_wake.release();
+    beginStopping();
     m_thread->wait();
+    delete m_worker;  // its thread has ended: nothing of it runs any more
+}
+
+void RecordWriter::check() {
+    WriterWorker* worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker, [worker] { worker->check(); }, Qt::QueuedConnection);
 }
 
 void RecordWriter::write(RoundRecord&& round) {
-    auto* handed = new Handed{std::move(round), m_handed.load(std::memory_order_relaxed)};
-    while (!m_handed.compare_exchange_weak(handed->next, handed, std::memory_order_release,
-                                           std::memory_order_relaxed)) {
-    }
-    ++m_handedCount;
-    m_wake.release();
+    WriterWorker* worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker, [worker, round = std::move(round)] { worker->write(round); }, Qt::QueuedConnection);
 }
 
 void RecordWriter::flush() {
-    const qint64 handed = m_handedCount;
-    QMutexLocker lock(&m_doneMutex);
-    while (m_doneCount < handed)
-        m_done.wait(&m_doneMutex);
+    // Once stopping has begun the thread may be gone: nothing would answer.
+    if (!m_stopping)
+        QMetaObject::invokeMethod(
+            m_worker, [] {}, Qt::BlockingQueuedConnection);
 }
 
-void RecordWriter::run() {
-    for (;;) {
-        // Each release wakes the writer once; it may find the rounds taken already.
-        m_wake.acquire();
-        // Read before taking: every round handed over before the stop is then in what is taken.
-        // (Read after, a round handed over between the two would be left unwritten.)
-        const bool stopping = m_stop.load(std::memory_order_acquire);
-        if (Handed* taken = m_handed.exchange(nullptr, std::memory_order_acquire))
-            writeHanded(taken);
-        if (stopping)
-            break;
+void RecordWriter::beginStopping() {
+    if (std::exchange(m_stopping, true))
+        return;
+    // Queued behind every round handed over: they are written before the thread ends.
+    WriterWorker* worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker,
+        [worker] {
+            worker->disconnectNow();
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
+}
+
+void RecordWriter::queue(std::function<void()> call) {
+    QMetaObject::invokeMethod(m_worker, std::move(call), Qt::QueuedConnection);
+}
+
+void WriterWorker::check() {
+    QString error;
+    if (m_damaged || !connectOnce(&error))
+        return;  // a file that cannot be opened is told as its rounds fail
+    QString found;
+    bool damaged = false;
+    {
+        QSqlQuery check(QSqlDatabase::database(m_connection, false));
+        if (!check.exec(QStringLiteral("PRAGMA quick_check"))) {
+            damaged = RecordFile::isDamage(check.lastError());
+            found = check.lastError().text();
+        } else {
+            damaged = !check.next() || check.value(0).toString() != QLatin1String("ok");
+            found = check.value(0).toString();
+        }
     }
+    if (!damaged)
+        return;
+    m_damaged = true;
     disconnectNow();
+    if (m_failed)
+        m_failed({RecordProblem::DamagedLater, m_path, found});
 }
 
-// Writes the rounds taken, oldest first.
-void RecordWriter::writeHanded(Handed* newestFirst) {
-    Handed* oldestFirst = nullptr;
-    while (newestFirst != nullptr) {
-        Handed* next = newestFirst->next;
-        newestFirst->next = oldestFirst;
-        oldestFirst = newestFirst;
-        newestFirst = next;
-    }
-    while (oldestFirst != nullptr) {
-        const std::unique_ptr<Handed> handed(oldestFirst);
-        oldestFirst = handed->next;
-        QElapsedTimer took;
-        took.start();
-        QString error;
-        const bool written = writeRound(handed->round, &error);
-        if (written && wrote)
-            wrote(took.nsecsElapsed());
-        if (!written && m_failed)
-            m_failed(error);
-        QMutexLocker lock(&m_doneMutex);
-        ++m_doneCount;
-        m_done.wakeAll();
-    }
+void WriterWorker::write(const RoundRecord& round) {
+    if (m_damaged)
+        return;
+    QElapsedTimer took;
+    took.start();
+    QString error;
+    const bool written = writeRound(round, &error);
+    if (written && m_wrote)
+        m_wrote(took.nsecsElapsed());
+    if (!written && m_failed)
+        m_failed({RecordProblem::RoundLost, m_path, error});
 }
 
-bool RecordWriter::connectOnce(QString* error) {
-    if (m_statements)
+bool WriterWorker::connectOnce(QString* error) {
+    if (QSqlDatabase::contains(m_connection))
         return true;
     QSqlError failure;
     const QSqlDatabase db = RecordFile::connect(m_connection, m_path, false, &failure);
+    if (db.isOpen())
+        return true;
     *error = failure.text();
-    if (db.isOpen()) {
-        m_statements = std::make_unique<WriterStatements>(db);
-        if (m_statements->prepare())
-            return true;
-        *error = m_statements->round.lastError().text();
-    }
     disconnectNow();
     return false;
 }
 
-void RecordWriter::disconnectNow() {
+void WriterWorker::disconnectNow() {
     m_statements.reset();
     if (QSqlDatabase::contains(m_connection))
         RecordFile::disconnect(m_connection);
 }
 
-bool RecordWriter::writeRound(const RoundRecord& r, QString* error) {
+bool WriterWorker::writeRound(const RoundRecord& r, QString* error) {
     if (!connectOnce(error))
         return false;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!m_statements) {
+        m_statements = std::make_unique<WriterStatements>(db);
+        if (!m_statements->prepare()) {
+            *error = m_statements->round.lastError().text();
+            disconnectNow();
+            return false;
+        }
+    }
     if (!db.transaction()) {
         *error = db.lastError().text();
         // The connection may have gone bad with the file (moved, unwritable): made afresh next

@@ -4,7 +4,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 
-#include "record/record.h"
+#include "record/children.h"
+#include "screens/record_words.h"
 #include "screens/screen_layouts.h"
 #include "screens/thumbnails.h"
 
@@ -41,11 +42,11 @@ QListWidget* makePictureList(QWidget* window, const char* name, const DesignBox&
 }
 }  // namespace
 
-ChildrenScreen::ChildrenScreen(Record& record, const SharedState& state,
+ChildrenScreen::ChildrenScreen(Children& children, const SharedState& state,
                                std::function<void()> returnToGame, QWidget* parent)
     : AdultScreen(QStringLiteral("childrenScreen"), QStringLiteral("こどもの登録"), Layout::kWidth,
                   Layout::kHeight, std::move(returnToGame), parent),
-      m_record(record),
+      m_children(children),
       m_state(state) {
     buildControls();
 }
@@ -68,7 +69,7 @@ void ChildrenScreen::buildControls() {
     m_nameEdit = new QLineEdit(this);
     m_nameEdit->setObjectName(QStringLiteral("nameEdit"));
     m_nameEdit->setGeometry(toPixels(Layout::nameEdit));
-    m_nameEdit->setMaxLength(Record::kLongestName * 2);
+    m_nameEdit->setMaxLength(Children::kLongestName * 2);
     m_nameEdit->setPlaceholderText(QStringLiteral("れい：ゆうと"));
     makeLabel(this, "markLabel", QStringLiteral("マーク（キャラを１つえらぶ）"), Layout::markLabel);
     m_markList = makePictureList(this, "markList", Layout::markList, &m_markThumbnails);
@@ -121,7 +122,7 @@ void ChildrenScreen::load() {
 void ChildrenScreen::listChildren(qint64 chosenId) {
     const QSignalBlocker quiet(m_childList);
     m_childList->clear();
-    for (const ChildEntry& child : m_record.children()) {
+    for (const ChildEntry& child : m_children.list()) {
         auto* item = new QListWidgetItem(child.name, m_childList);
         item->setData(kIdRole, child.id);
         item->setData(kMarkRole, child.mark);
@@ -162,9 +163,8 @@ void ChildrenScreen::childChosen() {
 
 void ChildrenScreen::add() {
     qint64 id = 0;
-    const QString problem = m_record.addChild(m_nameEdit->text(), chosenMark(), &id);
-    if (!problem.isEmpty()) {
-        say(problem, true);
+    if (const ChildProblem problem = m_children.add(m_nameEdit->text(), chosenMark(), &id)) {
+        sayProblem(problem);
         return;
     }
     listChildren(id);
@@ -183,9 +183,8 @@ void ChildrenScreen::change() {
         say(QStringLiteral("変える子を左の一覧から選んでください。"), true);
         return;
     }
-    const QString problem = m_record.changeChild(id, m_nameEdit->text(), chosenMark());
-    if (!problem.isEmpty()) {
-        say(problem, true);
+    if (const ChildProblem problem = m_children.change(id, m_nameEdit->text(), chosenMark())) {
+        sayProblem(problem);
         return;
     }
     listChildren(id);
@@ -207,9 +206,8 @@ void ChildrenScreen::remove() {
             true);
         return;
     }
-    const QString problem = m_record.removeChild(id);
-    if (!problem.isEmpty()) {
-        say(problem, true);
+    if (const ChildProblem problem = m_children.remove(id)) {
+        sayProblem(problem);
         return;
     }
     listChildren(0);
@@ -231,4 +229,32 @@ void ChildrenScreen::say(const QString& message, bool problem) {
     if (problem)
         colours.setColor(QPalette::WindowText, Qt::red);
     m_messageLine->setPalette(colours);
+}
+
+void ChildrenScreen::sayProblem(const ChildProblem& problem) {
+    QString words;
+    switch (problem.kind) {
+        case ChildProblem::None:
+            break;
+        case ChildProblem::Name:
+            words = problem.name == NameProblem::TooLong
+                        ? QStringLiteral("名前は%1文字までです。").arg(Children::kLongestName)
+                    : problem.name == NameProblem::NotKana
+                        ? QStringLiteral("名前はひらがなかカタカナだけで入れてください。")
+                        : QStringLiteral("名前をひらがなかカタカナで入れてください。");
+            break;
+        case ChildProblem::NoMark:
+            words = QStringLiteral("マークにするキャラを選んでください。");
+            break;
+        case ChildProblem::NameTaken:
+            words = QStringLiteral("「%1」はもう登録されています。").arg(problem.keptName);
+            break;
+        case ChildProblem::TooMany:
+            words = QStringLiteral("登録できるのは%1人までです。").arg(Children::kMostChildren);
+            break;
+        case ChildProblem::Record:
+            words = RecordWords::problem(problem.record);
+            break;
+    }
+    say(words, true);
 }

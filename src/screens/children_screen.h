@@ -2,13 +2,14 @@
 
 #include <functional>
 
+#include "record/record_problem.h"
 #include "screens/screen_parts.h"
 #include "state/shared_state.h"
 
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class Record;
+class Children;
 class ThumbnailDelegate;
 
 // The children screen (C on the game screen): the children whose rounds are recorded, each with
@@ -18,7 +19,7 @@ class ThumbnailDelegate;
 // change is kept in the record at once; what goes wrong shows in the message line.
 class ChildrenScreen : public ScreenParts::AdultScreen {
 public:
-    ChildrenScreen(Record& record, const SharedState& state, std::function<void()> returnToGame,
+    ChildrenScreen(Children& children, const SharedState& state, std::function<void()> returnToGame,
                    QWidget* parent = nullptr);
 
     // Lists the children and the pictures anew; the entries start empty.
@@ -33,10 +34,11 @@ private:
     void remove();
     void cancel() override;
     void say(const QString& message, bool problem);
+    void sayProblem(const ChildProblem& problem);
     QString chosenMark() const;
     qint64 chosenChild() const;
 
-    Record& m_record;
+    Children& m_children;
     const SharedState& m_state;
     QListWidget* m_childList = nullptr;
     QLineEdit* m_nameEdit = nullptr;

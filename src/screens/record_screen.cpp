@@ -6,7 +6,10 @@
 #include <QLabel>
 #include <QPainter>
 
-#include "record/record.h"
+#include "record/children.h"
+#include "record/record_store.h"
+#include "record/who_plays.h"
+#include "screens/record_words.h"
 #include "screens/report_pdf.h"
 #include "screens/report_views.h"
 #include "state/file_writing.h"
@@ -41,10 +44,13 @@ protected:
     }
 };
 
-RecordScreen::RecordScreen(Record& record, std::function<void()> returnToGame, QWidget* parent)
+RecordScreen::RecordScreen(RecordStore& store, Children& children, const WhoPlays& whoPlays,
+                           std::function<void()> returnToGame, QWidget* parent)
     : AdultScreen(QStringLiteral("recordScreen"), QStringLiteral("きろく"), kWidth * 15,
                   kHeight * 15, std::move(returnToGame), parent),
-      m_record(record) {
+      m_store(store),
+      m_children(children),
+      m_whoPlays(whoPlays) {
     buildControls();
 }
 
@@ -104,17 +110,17 @@ void RecordScreen::buildControls() {
 }
 
 void RecordScreen::load() {
-    m_record.flush();
+    m_store.flush();
     if (!m_report || !m_report->open()) {
-        m_report = std::make_unique<RecordReport>(m_record.path());
+        m_report = std::make_unique<RecordReport>(m_store.path());
         m_report->open();
     }
     // The child shown before, or at first the child playing.
-    const qint64 shown = chosenChild() != 0 ? chosenChild() : m_record.player().value_or(0);
+    const qint64 shown = chosenChild() != 0 ? chosenChild() : m_whoPlays.child().value_or(0);
     {
         const QSignalBlocker quiet(m_childChoice);
         m_childChoice->clear();
-        for (const ChildEntry& child : m_record.children()) {
+        for (const ChildEntry& child : m_children.list()) {
             m_childChoice->addItem(child.name, child.id);
             if (child.id == shown)
                 m_childChoice->setCurrentIndex(m_childChoice->count() - 1);
@@ -192,9 +198,8 @@ void RecordScreen::deleteChild() {
                 .arg(name),
             QStringLiteral("きろく")))
         return;
-    const QString problem = m_record.removeChild(child);
-    if (!problem.isEmpty()) {
-        say(problem);
+    if (const ChildProblem problem = m_children.remove(child)) {
+        say(RecordWords::problem(problem.record));
         return;
     }
     load();

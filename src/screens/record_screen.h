@@ -8,7 +8,9 @@
 
 class QComboBox;
 class QLabel;
-class Record;
+class Children;
+class RecordStore;
+class WhoPlays;
 
 // The record screen "きろく" (K on the game screen): one child's progress. Ten tiles for the
 // numbers 1 to 10, a chart of the last 30 days, and the kinds of mistake in a teacher's words.
@@ -16,7 +18,8 @@ class Record;
 // per child to PDF, or deletes the child's whole record after a question that names the child.
 class RecordScreen : public ScreenParts::AdultScreen {
 public:
-    RecordScreen(Record& record, std::function<void()> returnToGame, QWidget* parent = nullptr);
+    RecordScreen(RecordStore& store, Children& children, const WhoPlays& whoPlays,
+                 std::function<void()> returnToGame, QWidget* parent = nullptr);
     ~RecordScreen() override;
 
     // Lists the children and shows the first (or the one shown before).
@@ -33,7 +36,9 @@ private:
     void say(const QString& message);
     qint64 chosenChild() const;
 
-    Record& m_record;
+    RecordStore& m_store;
+    Children& m_children;
+    const WhoPlays& m_whoPlays;
     std::unique_ptr<RecordReport> m_report;
     QComboBox* m_childChoice = nullptr;
     Views* m_views = nullptr;

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "record/record.h"
+#include "record/children.h"
 
 class RecordReport;
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "record/record.h"
+#include "record/children.h"
 #include "state/shared_state.h"
 
 // "だれがあそぶ？": a full-screen window for the child, with every child's mark large and their

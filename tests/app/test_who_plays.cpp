@@ -8,20 +8,20 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
 
 #include "faults/fault_rig.h"
-#include "record/record.h"
+#include "record/children.h"
 #include "record/record_file.h"
+#include "record/record_store.h"
 #include "screen_player.h"
 #include "screen_reading.h"
+#include "screens/record_words.h"
 #include "screens/who_plays_layout.h"
+#include "support/record_support.h"
 #include "virtual_screen.h"
 
 namespace {
@@ -31,11 +31,6 @@ constexpr int kHeight = 768;
 const QByteArray kQuickRounds = "1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,2,2\r\n";
 // How long the locked game wants an adult key held down.
 constexpr int kHoldMs = 2000;
-
-class FixedClock : public RecordClock {
-public:
-    qint64 nowMs() const override { return 1714554000000; }
-};
 
 // A data folder with two characters and rounds of two, and the record in the user's data
 // folder `home`. Returns the record's path.
@@ -53,13 +48,13 @@ QString prepareFolders(const QTemporaryDir& data, const QTemporaryDir& home) {
 // Adds children (name, mark) to the record at `path`, as the children screen does. Returns the
 // id of the last, or 0 when one could not be added.
 qint64 addChildren(const QString& path, const QList<QPair<QString, QString>>& children) {
-    FixedClock clock;
-    GameSettings unused;
-    Record record(path, clock, unused);
-    record.open();
+    FakeRecordClock clock;
+    RecordStore store(path, clock);
+    store.open();
+    Children record(store, clock);
     qint64 id = 0;
     for (const auto& [name, mark] : children) {
-        if (!record.addChild(name, mark, &id).isEmpty())
+        if (record.add(name, mark, &id))
             return 0;
     }
     return id;
@@ -67,18 +62,7 @@ qint64 addChildren(const QString& path, const QList<QPair<QString, QString>>& ch
 
 // The rows that say what was played, read by a connection of the test's own.
 QStringList rowsOf(const QString& path, const QString& sql) {
-    QStringList rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("t"));
-        db.setDatabaseName(path);
-        QSqlQuery query(db);
-        if (!db.open() || !query.exec(sql))
-            return {QStringLiteral("cannot read: ") + query.lastError().text()};
-        while (query.next())
-            rows << query.value(0).toString();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("t"));
-    return rows;
+    return RecordRows(path).rows(sql);
 }
 }  // namespace
 
@@ -161,7 +145,7 @@ private slots:
         m_screen.start(game, QStringLiteral(KAZOE_PROGRAM), {data.path()},
                        QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
         // Before the first round, a message box; the game waits for the adult's OK.
-        const QString box = m_screen.waitForWindow(Record::kMessageTitle);
+        const QString box = m_screen.waitForWindow(RecordWords::kTitle);
         QVERIFY2(!box.isEmpty(), game.readAllStandardError().constData());
         QVERIFY(m_screen.waitForWindow(QStringLiteral("かぞえましょう"), 500).isEmpty());
         QTest::qWait(100);
@@ -208,7 +192,8 @@ private slots:
         QTest::qWait(500);
 
         QProcess shell;
-        shell.start(QStringLiteral("sqlite3"), {path, QStringLiteral("SELECT count(*) FROM child")});
+        shell.start(QStringLiteral("sqlite3"),
+                    {path, QStringLiteral("SELECT count(*) FROM child")});
         QVERIFY2(shell.waitForFinished(5000) && shell.exitCode() == 0,
                  "the sqlite3 shell (Debian's sqlite3) did not read the record");
         QCOMPARE(shell.readAllStandardOutput().trimmed(), QByteArray("1"));
@@ -224,8 +209,7 @@ private slots:
         game.kill();
         QVERIFY(game.waitForFinished(5000));
         // The round K cut short, then the one played after the outside reads.
-        QCOMPARE(rowsOf(path, "SELECT cut_short FROM round ORDER BY id"),
-                 QStringList({"1", "0"}));
+        QCOMPARE(rowsOf(path, "SELECT cut_short FROM round ORDER BY id"), QStringList({"1", "0"}));
         QCOMPARE(rowsOf(path, "PRAGMA integrity_check"), QStringList{"ok"});
     }
 

@@ -16,9 +16,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMutex>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -26,19 +23,14 @@
 #include <memory>
 
 #include "monkey/monkey.h"
-#include "record/record.h"
+#include "record/children.h"
+#include "record/record_store.h"
 #include "record/record_writer.h"
+#include "record/recorder.h"
 #include "support/game_rig.h"
+#include "support/record_support.h"
 
 namespace {
-// The simulated clock of the game being played, after the games played before it.
-class SimRecordClock : public RecordClock {
-public:
-    qint64 nowMs() const override { return 1714554000000 + before + (clock ? clock->now : 0); }
-    const SimClock* clock = nullptr;
-    qint64 before = 0;
-};
-
 // Fifty children's names in kana, as a kindergarten has them.
 const QStringList kNames =
     QStringLiteral(
@@ -123,17 +115,11 @@ QString figures(QList<qint64> ns) {
 
 // Runs one statement on the file, on a connection of its own.
 bool runSql(const QString& path, const QString& sql) {
-    bool done = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "volume");
-        db.setDatabaseName(path);
-        QSqlQuery query(db);
-        done = db.open() && query.exec(sql);
-        if (!done)
-            std::fprintf(stderr, "%s\n", qPrintable(query.lastError().text()));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("volume"));
-    return done;
+    const RecordRows rows(path);
+    if (rows.run(sql))
+        return true;
+    std::fprintf(stderr, "%s\n", qPrintable(rows.one(sql)));
+    return false;
 }
 
 QString argument(const QStringList& args, const QString& name, const QString& otherwise) {
@@ -154,16 +140,17 @@ int main(int argc, char* argv[]) {
     const int childCount =
         std::clamp(argument(args, QStringLiteral("--children"), QStringLiteral("1")).toInt(), 1,
                    int(kNames.size()));
-    SimRecordClock clock;
-    GameSettings settings;
+    // The simulated clock of the game being played, after the games played before it.
+    FakeRecordClock clock;
     QList<qint64> children;
     {
-        Record record(path, clock, settings);
-        record.open();
+        RecordStore store(path, clock);
+        store.open();
+        Children record(store, clock);
         for (int i = 0; i < childCount; ++i) {
             const QString mark = QStringLiteral("p%1.gif").arg(i % 14);
             // The children screen stops at its most; the file takes more.
-            if (!record.addChild(kNames[i], mark).isEmpty() &&
+            if (record.add(kNames[i], mark) &&
                 !runSql(path, QStringLiteral("INSERT INTO child (name, mark, added_at) VALUES"
                                              " ('%1', '%2', 0)")
                                   .arg(kNames[i], mark))) {
@@ -172,17 +159,17 @@ int main(int argc, char* argv[]) {
         }
     }
     {
-        Record record(path, clock, settings);
-        record.open();
-        for (const ChildEntry& child : record.children())
+        RecordStore store(path, clock);
+        store.open();
+        for (const ChildEntry& child : Children(store, clock).list())
             children << child.id;
     }
     int roundsOfChild = 0, childPlaying = 0;
 
     QMutex mutex;
     QList<qint64> writeNs;
-    RecordWriter writer(path, [](const QString& error) {
-        std::fprintf(stderr, "a round was not written: %s\n", qPrintable(error));
+    RecordWriter writer(path, [](const RecordProblem& problem) {
+        std::fprintf(stderr, "a round was not written: %s\n", qPrintable(problem.detail));
     });
     writer.wrote = [&](qint64 ns) {
         QMutexLocker lock(&mutex);
@@ -203,10 +190,10 @@ int main(int argc, char* argv[]) {
                 gameThreadNs += timed->roundNs;
                 handOverNs += timed->handOverNs;
             }
-            if (clock.clock != nullptr)
-                clock.before += lastNow;
+            if (clock.sim != nullptr)
+                clock.startMs += lastNow;
             current = &rig;
-            clock.clock = &rig.clock;
+            clock.sim = &rig.clock;
             recorder =
                 std::make_unique<Recorder>(clock, rig.shared.settings, [&](RoundRecord&& round) {
                     writer.write(std::move(round));
@@ -245,10 +232,7 @@ int main(int argc, char* argv[]) {
                          .arg(QDateTime::currentMSecsSinceEpoch()));
     }
     // The size once the log has gone into the file, as when the program ends.
-    {
-        Record record(path, clock, settings);
-        record.open();
-    }
+    RecordStore(path, clock).open();
     std::printf(
         "rounds recorded: %lld of %lld played (%lld answered right, %lld cut short; the first "
         "round of each of the %d settings combinations is not heard) in %.1f s\n",

@@ -9,18 +9,15 @@
 
 #include <optional>
 
-#include "record/record.h"
+#include "record/children.h"
+#include "record/record_store.h"
 #include "screens/children_screen.h"
 #include "screens/who_plays_layout.h"
 #include "screens/who_plays_screen.h"
+#include "support/record_support.h"
 #include "ui/classroom_lock.h"
 
 namespace {
-class FixedClock : public RecordClock {
-public:
-    qint64 nowMs() const override { return 1714554000000; }
-};
-
 SharedState pictures() {
     SharedState state;
     state.dataFolder = QStringLiteral("/nowhere/");
@@ -40,10 +37,11 @@ private slots:
 
 void ChildrenScreensTest::childrenAreAddedChangedAndRemoved() {
     QTemporaryDir dir;
-    FixedClock clock;
+    FakeRecordClock clock;
     SharedState state = pictures();
-    Record record(dir.filePath(QStringLiteral("record.sqlite")), clock, state.settings);
-    record.open();
+    RecordStore store(dir.filePath(QStringLiteral("record.sqlite")), clock);
+    store.open();
+    Children record(store, clock);
     int returns = 0;
     ChildrenScreen screen(record, state, [&] { ++returns; });
     screen.open();
@@ -56,7 +54,7 @@ void ChildrenScreensTest::childrenAreAddedChangedAndRemoved() {
     };
     const auto listed = [&] {
         QStringList all;
-        for (const ChildEntry& c : record.children())
+        for (const ChildEntry& c : record.list())
             all << c.name + QLatin1Char(' ') + c.mark;
         return all;
     };
@@ -134,10 +132,11 @@ void ChildrenScreensTest::whoPlaysTakesOneTouchOrTheKeys() {
 void ChildrenScreensTest::lockLeavesTheAdultsTypingAlone() {
     ClassroomLock lock;
     QTemporaryDir dir;
-    FixedClock clock;
+    FakeRecordClock clock;
     SharedState state = pictures();
-    Record record(dir.filePath(QStringLiteral("record.sqlite")), clock, state.settings);
-    record.open();
+    RecordStore store(dir.filePath(QStringLiteral("record.sqlite")), clock);
+    store.open();
+    Children record(store, clock);
     ChildrenScreen screen(record, state, [] {});
     screen.open();
     auto* name = screen.findChild<QLineEdit*>(QStringLiteral("nameEdit"));

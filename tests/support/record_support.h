@@ -1,0 +1,75 @@
+#pragma once
+
+// The record's two helpers for every test: its clock, and a connection of the test's own that
+// reads (or puts in by hand) the rows the game wrote. Header-only: the tests that use it link
+// QtSql themselves.
+
+#include <QAtomicInteger>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+#include <QVariant>
+
+#include "record/round_record.h"
+#include "support/fakes.h"
+
+// The record's clock in tests: a fixed moment (2024-05-01 09:00:00 UTC unless told), moved on by
+// the simulated clock of a game when it is given one.
+class FakeRecordClock : public RecordClock {
+public:
+    static constexpr qint64 kEpoch = 1714554000000;
+    explicit FakeRecordClock(const SimClock* simulated = nullptr, qint64 start = kEpoch)
+        : sim(simulated), startMs(start) {}
+    qint64 nowMs() const override { return startMs + (sim != nullptr ? sim->now : 0); }
+
+    const SimClock* sim;
+    qint64 startMs;
+};
+
+// A connection of the test's own to the record's file, open while it lives.
+class RecordRows {
+public:
+    explicit RecordRows(const QString& path)
+        : m_name(QStringLiteral("test rows %1").arg(next().fetchAndAddRelaxed(1))) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        db.open();
+    }
+    ~RecordRows() {
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    RecordRows(const RecordRows&) = delete;
+    RecordRows& operator=(const RecordRows&) = delete;
+
+    // Every row of `sql`, its columns joined by spaces (NULL as "-"); SQLite's error as the only
+    // row when it fails, so that a comparison names the problem.
+    QStringList rows(const QString& sql) const {
+        QStringList all;
+        QSqlQuery query(QSqlDatabase::database(m_name));
+        if (!query.exec(sql))
+            return {QStringLiteral("cannot read: ") + query.lastError().text()};
+        while (query.next()) {
+            QStringList columns;
+            for (int i = 0; i < query.record().count(); ++i)
+                columns << (query.isNull(i) ? QStringLiteral("-") : query.value(i).toString());
+            all << columns.join(QLatin1Char(' '));
+        }
+        return all;
+    }
+    QString one(const QString& sql) const { return rows(sql).value(0); }
+    // Runs a statement that returns no rows; false when it fails.
+    bool run(const QString& sql) const {
+        QSqlQuery query(QSqlDatabase::database(m_name));
+        return query.exec(sql);
+    }
+
+private:
+    static QAtomicInteger<int>& next() {
+        static QAtomicInteger<int> counter;
+        return counter;
+    }
+    QString m_name;
+};
