@@ -27,17 +27,13 @@
 #include "record/recorder.h"
 #include "record/who_plays.h"
 #include "screens/record_screen.h"
+#include "state/computer_clock.h"
 #include "ui/folder_choice.h"
 
 namespace {
 constexpr int kRounds = 100000;
 constexpr int kChildren = 50;
 constexpr int kTries = 5;
-
-class ComputerClock : public RecordClock {
-public:
-    qint64 nowMs() const override { return QDateTime::currentMSecsSinceEpoch(); }
-};
 
 // Fifty children, put in directly: the children screen stops at forty, the file takes more.
 bool addChildren(const QString& path) {
@@ -156,7 +152,7 @@ int main(int argc, char* argv[]) {
     const WhoPlays players(recorder);
     QList<qint64> opening, switching, redrawing;
     for (int i = 0; i < kTries; ++i) {
-        RecordScreen screen(store, children, players, [] {});
+        RecordScreen screen(store, children, players, clock, [] {});
         QElapsedTimer timer;
         timer.start();
         screen.open();
@@ -177,7 +173,7 @@ int main(int argc, char* argv[]) {
                     static_cast<long long>(f.median), static_cast<long long>(f.longest));
     }
     if (args.size() > 2) {
-        RecordScreen screen(store, children, players, [] {});
+        RecordScreen screen(store, children, players, clock, [] {});
         screen.open();
         screen.grab().save(args[2] + QStringLiteral("/record-screen.png"));
         setFolderHandlerForTests([&](const QString&) { return args[2]; });

@@ -1,9 +1,7 @@
 #include "app/program.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 
 #include <cstdio>
 #include <utility>
@@ -19,6 +17,7 @@
 #include "screens/settings_screen.h"
 #include "screens/voice_screen.h"
 #include "screens/who_plays_screen.h"
+#include "state/computer_clock.h"
 #include "state/install_places.h"
 #include "state/start_up.h"
 #include "ui/classroom_lock.h"
@@ -36,17 +35,6 @@ void warnOnStderr(const QString& line) {
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
 }
 
-// The record's clock: the computer's time at start-up, moved on by a steady clock, so that the
-// times within a round never jump with a change of the computer's clock.
-class ComputerClock : public RecordClock {
-public:
-    ComputerClock() : m_start(QDateTime::currentMSecsSinceEpoch()) { m_running.start(); }
-    qint64 nowMs() const override { return m_start + m_running.elapsed(); }
-
-private:
-    qint64 m_start;
-    QElapsedTimer m_running;
-};
 }  // namespace
 
 Program::Program(const CommandLine& options, const QString& recordPath,
@@ -92,12 +80,12 @@ bool Program::start() {
 
     // Each child's record. What the adult must hear of it is shown at start-up, before the first
     // round, or as an adult's key is pressed: never over a child's round.
-    m_recordClock = std::make_unique<ComputerClock>();
-    m_record = std::make_unique<RecordStore>(m_recordPath, *m_recordClock);
-    m_childrenInRecord = std::make_unique<Children>(*m_record, *m_recordClock);
+    m_clock = std::make_unique<ComputerClock>();
+    m_record = std::make_unique<RecordStore>(m_recordPath, *m_clock);
+    m_childrenInRecord = std::make_unique<Children>(*m_record, *m_clock);
     // The rounds of the child who plays, handed to the store as they end.
     m_recorder = std::make_unique<Recorder>(
-        *m_recordClock, m_shared->settings,
+        *m_clock, m_shared->settings,
         [this](RoundRecord&& round) { m_record->write(std::move(round)); });
     m_players = std::make_unique<WhoPlays>(*m_recorder);
     m_childrenInRecord->removed = [this](qint64 child) { m_players->childRemoved(child); };
@@ -177,7 +165,8 @@ void Program::showScreen(AdultScreen screen) {
         case AdultScreen::Record:
             if (!m_recordScreen)
                 m_recordScreen =
-                    std::make_unique<RecordScreen>(*m_record, *m_childrenInRecord, *m_players, back);
+                    std::make_unique<RecordScreen>(*m_record, *m_childrenInRecord, *m_players,
+                                                                  *m_clock, back);
             m_recordScreen->open();
             break;
         case AdultScreen::WhoPlays:

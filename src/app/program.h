@@ -18,7 +18,7 @@
 class Children;
 class ChildrenScreen;
 class GameWindow;
-class RecordClock;
+class Clock;
 class RecordScreen;
 class RecordStore;
 class Recorder;
@@ -75,7 +75,7 @@ private:
     QtCharacterPictures m_pictures;
     std::unique_ptr<GameScreen> m_game;
     std::unique_ptr<GameWindow> m_window;
-    std::unique_ptr<RecordClock> m_recordClock;
+    std::unique_ptr<Clock> m_clock;
     // Each child's record: the file, the children in it, the rounds of the child who plays.
     std::unique_ptr<RecordStore> m_record;
     std::unique_ptr<Children> m_childrenInRecord;

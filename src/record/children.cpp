@@ -34,7 +34,7 @@ ChildProblem change(RecordStore& store, QSqlQuery& query) {
 }
 }  // namespace
 
-Children::Children(RecordStore& store, const RecordClock& clock) : m_store(store), m_clock(clock) {}
+Children::Children(RecordStore& store, const Clock& clock) : m_store(store), m_clock(clock) {}
 
 QList<ChildEntry> Children::list() const {
     QList<ChildEntry> all;

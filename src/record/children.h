@@ -7,7 +7,7 @@
 
 #include "record/record_problem.h"
 
-class RecordClock;
+class Clock;
 class RecordStore;
 
 // A child whose rounds are recorded.
@@ -21,7 +21,7 @@ struct ChildEntry {
 // change kept at once. Lives on the game's thread.
 class Children {
 public:
-    Children(RecordStore& store, const RecordClock& clock);
+    Children(RecordStore& store, const Clock& clock);
 
     // The children, by name. Empty while the record cannot be used.
     QList<ChildEntry> list() const;
@@ -45,5 +45,5 @@ private:
     ChildProblem entryProblem(QString* name, const QString& mark, qint64 self) const;
 
     RecordStore& m_store;
-    const RecordClock& m_clock;
+    const Clock& m_clock;
 };

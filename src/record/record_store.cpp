@@ -14,7 +14,7 @@
 #include "record/record_schema.h"
 #include "record/record_writer.h"
 
-RecordStore::RecordStore(const QString& path, const RecordClock& clock)
+RecordStore::RecordStore(const QString& path, const Clock& clock)
     : m_path(path),
       m_clock(clock),
       m_connection(QStringLiteral("kazoemashou-record-%1").arg(quintptr(this))),

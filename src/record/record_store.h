@@ -29,7 +29,7 @@ class RecordWriter;
 // (its own connections closed first), and the next start begins a new record.
 class RecordStore {
 public:
-    RecordStore(const QString& path, const RecordClock& clock);
+    RecordStore(const QString& path, const Clock& clock);
     ~RecordStore();  // writes the rounds still on their way first
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
@@ -78,7 +78,7 @@ private:
     }
 
     QString m_path;
-    const RecordClock& m_clock;
+    const Clock& m_clock;
     QString m_connection;  // the game thread's own
     State m_state = State::Absent;
     // The game thread's end of the writer's news (damage found), made before the writer so that

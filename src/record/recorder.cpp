@@ -2,7 +2,7 @@
 
 #include <utility>
 
-Recorder::Recorder(const RecordClock& clock, const GameSettings& settings, Sink finished)
+Recorder::Recorder(const Clock& clock, const GameSettings& settings, Sink finished)
     : m_clock(clock), m_settings(settings), m_finished(std::move(finished)) {}
 
 void Recorder::roundBegan(int characterCount) {

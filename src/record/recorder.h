@@ -16,7 +16,7 @@ class Recorder : public RoundListener {
 public:
     using Sink = std::function<void(RoundRecord&& round)>;
     // `settings` are read as each round begins.
-    Recorder(const RecordClock& clock, const GameSettings& settings, Sink finished);
+    Recorder(const Clock& clock, const GameSettings& settings, Sink finished);
 
     // The child whose rounds are recorded from the next round on; nullopt records nothing. A
     // round already under way stays with the child it began with.
@@ -37,7 +37,7 @@ private:
     void touch(int index, TouchKind kind, int number = 0);
     qint64 sinceBegan() const { return m_clock.nowMs() - m_round.beganAt; }
 
-    const RecordClock& m_clock;
+    const Clock& m_clock;
     const GameSettings& m_settings;
     Sink m_finished;
     std::optional<qint64> m_child;

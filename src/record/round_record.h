@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "state/clock.h"
 #include "state/game_settings.h"
 
 // One round as the record keeps it, built while the round is played and written in one piece
@@ -51,10 +52,4 @@ struct RoundRecord {
     QList<Answer> answers;
 };
 
-// The record's own clock: milliseconds since 1970-01-01 UTC. The program reads the computer's
-// clock; tests give simulated time.
-class RecordClock {
-public:
-    virtual ~RecordClock() = default;
-    virtual qint64 nowMs() const = 0;
-};
+

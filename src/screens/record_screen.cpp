@@ -45,12 +45,14 @@ protected:
 };
 
 RecordScreen::RecordScreen(RecordStore& store, Children& children, const WhoPlays& whoPlays,
-                           std::function<void()> returnToGame, QWidget* parent)
+                           const Clock& clock, std::function<void()> returnToGame,
+                           QWidget* parent)
     : AdultScreen(QStringLiteral("recordScreen"), QStringLiteral("きろく"), kWidth * 15,
                   kHeight * 15, std::move(returnToGame), parent),
       m_store(store),
       m_children(children),
-      m_whoPlays(whoPlays) {
+      m_whoPlays(whoPlays),
+      m_clock(clock) {
     buildControls();
 }
 
@@ -139,7 +141,7 @@ qint64 RecordScreen::chosenChild() const {
 
 void RecordScreen::showChild() {
     const qint64 child = chosenChild();
-    m_views->to = QDate::currentDate();
+    m_views->to = m_clock.today();
     m_views->from = m_views->to.addDays(1 - ReportViews::kChartDays);
     m_views->tiles = m_report->tiles(child);
     m_views->days = m_report->days(child, m_views->from, m_views->to);
@@ -182,7 +184,7 @@ void RecordScreen::printPdf() {
     for (int i = 0; i < m_childChoice->count(); ++i)
         children.append({m_childChoice->itemData(i).toLongLong(), m_childChoice->itemText(i), {}});
     const QString path = QDir(folder).filePath(QStringLiteral("きろく.pdf"));
-    const QString problem = ReportPdf::write(path, *m_report, children);
+    const QString problem = ReportPdf::write(path, *m_report, children, m_clock.today());
     say(problem.isEmpty() ? QStringLiteral("保存しました：%1").arg(QDir::toNativeSeparators(path))
                           : problem);
 }

@@ -9,6 +9,7 @@
 class QComboBox;
 class QLabel;
 class Children;
+class Clock;
 class RecordStore;
 class WhoPlays;
 
@@ -18,8 +19,10 @@ class WhoPlays;
 // per child to PDF, or deletes the child's whole record after a question that names the child.
 class RecordScreen : public ScreenParts::AdultScreen {
 public:
+    // `clock` says which day is today, the last of the chart's days and the PDF's date.
     RecordScreen(RecordStore& store, Children& children, const WhoPlays& whoPlays,
-                 std::function<void()> returnToGame, QWidget* parent = nullptr);
+                 const Clock& clock, std::function<void()> returnToGame,
+                 QWidget* parent = nullptr);
     ~RecordScreen() override;
 
     // Lists the children and shows the first (or the one shown before).
@@ -39,6 +42,7 @@ private:
     RecordStore& m_store;
     Children& m_children;
     const WhoPlays& m_whoPlays;
+    const Clock& m_clock;
     std::unique_ptr<RecordReport> m_report;
     QComboBox* m_childChoice = nullptr;
     Views* m_views = nullptr;

@@ -13,7 +13,8 @@
 
 namespace ReportPdf {
 
-QString write(const QString& path, const RecordReport& report, const QList<ChildEntry>& children) {
+QString write(const QString& path, const RecordReport& report, const QList<ChildEntry>& children,
+              const QDate& today) {
     const QString failed =
         QStringLiteral("PDFを保存できませんでした：%1").arg(QDir::toNativeSeparators(path));
     // Made in memory and written whole: an earlier PDF stays as it was until the new one is
@@ -31,7 +32,6 @@ QString write(const QString& path, const RecordReport& report, const QList<Child
         return failed;
     const QRect page = painter.viewport();
     const int w = page.width();
-    const QDate today = QDate::currentDate();
     const QDate from = today.addDays(1 - ReportViews::kChartDays);
     for (qsizetype i = 0; i < children.size(); ++i) {
         if (i > 0)

@@ -48,7 +48,7 @@ QString prepareFolders(const QTemporaryDir& data, const QTemporaryDir& home) {
 // Adds children (name, mark) to the record at `path`, as the children screen does. Returns the
 // id of the last, or 0 when one could not be added.
 qint64 addChildren(const QString& path, const QList<QPair<QString, QString>>& children) {
-    FakeRecordClock clock;
+    FakeClock clock;
     RecordStore store(path, clock);
     store.open();
     Children record(store, clock);

@@ -141,7 +141,7 @@ int main(int argc, char* argv[]) {
         std::clamp(argument(args, QStringLiteral("--children"), QStringLiteral("1")).toInt(), 1,
                    int(kNames.size()));
     // The simulated clock of the game being played, after the games played before it.
-    FakeRecordClock clock;
+    FakeClock clock;
     QList<qint64> children;
     {
         RecordStore store(path, clock);

@@ -43,7 +43,7 @@ struct RecordOnScreen : PlayedRecord {
     QString said() const { return screen.findChild<QLabel*>("messageLine")->text(); }
     void click(const char* button) { screen.findChild<QPushButton*>(button)->click(); }
 
-    RecordScreen screen{store, children, players, [] {}};
+    RecordScreen screen{store, children, players, clock, [] {}};
 };
 
 // Plays けん's rounds into a record at `path`: three rounds of 3 answered right at once, three
@@ -161,7 +161,7 @@ void RecordReportTest::pdfHasAPagePerChildAndRenders() {
     const QList<ChildEntry> children = record.children.list();
     QCOMPARE(children.size(), 2);
     const QString pdf = m_dir->filePath(QStringLiteral("きろく.pdf"));
-    QCOMPARE(ReportPdf::write(pdf, report, children), QString());
+    QCOMPARE(ReportPdf::write(pdf, report, children, record.clock.today()), QString());
 
     // The headings are black whatever the tiles before them; the text copies out as written.
     QImage scratch(400, 100, QImage::Format_RGB32);
@@ -209,7 +209,7 @@ void RecordReportTest::pdfHasAPagePerChildAndRenders() {
 void RecordReportTest::screenShowsAndDeletes() {
     {
         PlayedRecord none(m_dir->filePath(QStringLiteral("none.sqlite")));
-        RecordScreen screen(none.store, none.children, none.players, [] {});
+        RecordScreen screen(none.store, none.children, none.players, none.clock, [] {});
         screen.open();
         QVERIFY(
             screen.findChild<QLabel*>("messageLine")->text().contains(QStringLiteral("いません")));
@@ -217,7 +217,7 @@ void RecordReportTest::screenShowsAndDeletes() {
     }
     QVERIFY(playRecord(played()) != 0);
     PlayedRecord record(played());
-    RecordScreen screen(record.store, record.children, record.players, [] {});
+    RecordScreen screen(record.store, record.children, record.players, record.clock, [] {});
     screen.open();
     auto* choice = screen.findChild<QComboBox*>("childChoice");
     QCOMPARE(choice->count(), 2);

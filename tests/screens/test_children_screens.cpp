@@ -37,7 +37,7 @@ private slots:
 
 void ChildrenScreensTest::childrenAreAddedChangedAndRemoved() {
     QTemporaryDir dir;
-    FakeRecordClock clock;
+    FakeClock clock;
     SharedState state = pictures();
     RecordStore store(dir.filePath(QStringLiteral("record.sqlite")), clock);
     store.open();
@@ -132,7 +132,7 @@ void ChildrenScreensTest::whoPlaysTakesOneTouchOrTheKeys() {
 void ChildrenScreensTest::lockLeavesTheAdultsTypingAlone() {
     ClassroomLock lock;
     QTemporaryDir dir;
-    FakeRecordClock clock;
+    FakeClock clock;
     SharedState state = pictures();
     RecordStore store(dir.filePath(QStringLiteral("record.sqlite")), clock);
     store.open();

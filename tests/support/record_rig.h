@@ -16,7 +16,7 @@
 struct RecordRig {
     // The record at `path`, opened; its clock starts at `startMs` and follows the game's.
     RecordRig(const QString& path, const GameSettings& settings,
-              qint64 startMs = FakeRecordClock::kEpoch)
+              qint64 startMs = FakeClock::kEpoch)
         : rig(settings), clock(&rig.clock, startMs), store(path, clock), children(store, clock) {
         children.removed = [this](qint64 id) { players.childRemoved(id); };
         problems = store.open();
@@ -32,7 +32,7 @@ struct RecordRig {
     }
 
     GameRig rig;
-    FakeRecordClock clock;
+    FakeClock clock;
     RecordStore store;
     Children children;
     Recorder recorder{clock, rig.shared.settings,

@@ -17,10 +17,10 @@
 
 // The record's clock in tests: a fixed moment (2024-05-01 09:00:00 UTC unless told), moved on by
 // the simulated clock of a game when it is given one.
-class FakeRecordClock : public RecordClock {
+class FakeClock : public Clock {
 public:
     static constexpr qint64 kEpoch = 1714554000000;
-    explicit FakeRecordClock(const SimClock* simulated = nullptr, qint64 start = kEpoch)
+    explicit FakeClock(const SimClock* simulated = nullptr, qint64 start = kEpoch)
         : sim(simulated), startMs(start) {}
     qint64 nowMs() const override { return startMs + (sim != nullptr ? sim->now : 0); }
 
