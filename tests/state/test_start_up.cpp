@@ -3,9 +3,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "support/files.h"
+#include <optional>
 
 #include "state/start_up.h"
+#include "support/files.h"
+#include "support/tmpfs_mount.h"
 
 class StartUpTest : public QObject {
     Q_OBJECT
@@ -60,9 +62,8 @@ private slots:
     }
 
     // What the adult is told at start, against the situation that gives it: each notice names
-    // what cannot be written, or the pictures left out. (A folder that cannot be written at all is
-    // told as such; the real program's fault tests make one.) The game plays on in each case,
-    // with one warning on stderr too.
+    // what cannot be written (the folder, or the files in it), or the pictures left out. The game
+    // plays on in each case, with one warning on stderr too.
     void eachNoticeNamesWhatItIsAbout_data() {
         QTest::addColumn<QStringList>("foldersInPlaceOf");
         QTest::addColumn<QString>("picture");
@@ -75,6 +76,8 @@ private slots:
             << QStringList{"Fname.txt"} << "" << "「Fname.txt」に書きこめません：\n%1\n\n画像の選択" + once;
         QTest::newRow("both files") << QStringList{"Pimo.txt", "Fname.txt"} << ""
                                     << "「Pimo.txt」と「Fname.txt」に書きこめません：\n%1\n\n設定と画像の選択" + once;
+        QTest::newRow("read-only folder") << QStringList{"<read-only>"} << ""
+                                          << "このフォルダーには書きこめません：\n%1\n\n設定と画像の選択" + once;
         QTest::newRow("a name without a Shift-JIS form")
             << QStringList{} << "😺.gif" << "次の画像は、名前に使えない文字";
     }
@@ -83,12 +86,22 @@ private slots:
         QFETCH(QString, picture);
         QFETCH(QString, notice);
         QTemporaryDir dir;
+        // A read-only disk, which stops root too.
+        std::optional<TmpfsMount> disk;
+        if (foldersInPlaceOf == QStringList{"<read-only>"}) {
+            disk.emplace(dir.path(), 1024 * 1024);
+            if (!disk->mounted())
+                QSKIP(qPrintable("no read-only disk here: " + disk->error()));
+        }
         writeFile(dir.filePath("neko.gif"), "GIF89a");
         writeFile(dir.filePath("inu.gif"), "GIF89a");
         if (!picture.isEmpty())
             writeFile(dir.filePath(picture), "GIF89a");
-        for (const QString& name : foldersInPlaceOf)
-            QVERIFY(QDir(dir.path()).mkdir(name));
+        if (disk)
+            QVERIFY(disk->makeReadOnly());
+        else
+            for (const QString& name : foldersInPlaceOf)
+                QVERIFY(QDir(dir.path()).mkdir(name));
         QStringList warnings, notices;
         const auto data = loadGameData(
             {dir.path()}, {"gif"}, [&](const QString& w) { warnings << w; }, &notices);
