@@ -3,7 +3,8 @@
 
 KAZOE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# What the game needs to build and run on Debian 12. qt6-image-formats-plugins reads the adult's
+# What the game needs to build and run on Debian 12 and 13 (every name is valid on both).
+# qt6-image-formats-plugins reads the adult's
 # WebP and TIFF pictures (GIF, PNG, JPEG and BMP come with Qt itself).
 KAZOE_BUILD_PACKAGES="build-essential cmake ninja-build qt6-base-dev qt6-multimedia-dev
   qt6-qpa-plugins qt6-image-formats-plugins libgif-dev zlib1g-dev fonts-noto-cjk"
@@ -26,6 +27,30 @@ KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES poppler-utils"
 KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES sqlite3"
 
 kazoe_say() { printf 'kazoemashou: %s\n' "$*" >&2; }
+
+# The clang of this Debian release, for the sanitized build and the fuzzers: its version number
+# (14 on Debian 12, 19 on Debian 13). Another release gets the newest clang-N that apt knows.
+# KAZOE_CLANG picks one by hand. Install it with: kazoe_install $(kazoe_clang_packages)
+kazoe_clang_version() {
+    if [ -n "${KAZOE_CLANG:-}" ]; then
+        echo "$KAZOE_CLANG"
+        return
+    fi
+    local codename
+    codename="$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")"
+    case "$codename" in
+        bookworm) echo 14 ;;
+        trixie) echo 19 ;;
+        *) apt-cache pkgnames clang- 2>/dev/null | sed -n 's/^clang-\([0-9][0-9]*\)$/\1/p' |
+            sort -n | tail -n 1 ;;
+    esac
+}
+# The packages of that clang: the compiler and its sanitizer and libFuzzer run-times.
+kazoe_clang_packages() {
+    local version
+    version="$(kazoe_clang_version)"
+    echo "clang-${version:-14} libclang-rt-${version:-14}-dev"
+}
 
 # The game's window name and files are Japanese. Under a locale that is not UTF-8 (a fresh
 # machine may have none set at all) the X tools the tests drive cannot match the window's name,
