@@ -14,6 +14,8 @@ KAZOE_BUILD_PACKAGES="build-essential cmake ninja-build qt6-base-dev qt6-multime
 # (kazoe_enable_contrib).
 KAZOE_TEST_PACKAGES="xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseaudio-utils
   sox open-jtalk open-jtalk-mecab-naist-jdic hts-voice-nitech-jp-atr503-m001"
+# Qt's own dialogs (the file dialogs, the standard buttons) in Japanese: Qt's translations.
+KAZOE_BUILD_PACKAGES="$KAZOE_BUILD_PACKAGES qt6-translations-l10n"
 # Each child's record is an SQLite file, read and written through Qt SQL's SQLite driver.
 KAZOE_BUILD_PACKAGES="$KAZOE_BUILD_PACKAGES libqt6sql6-sqlite"
 # The installed game's menu entry and metadata are checked by their validators.

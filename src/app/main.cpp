@@ -34,6 +34,7 @@
 #include "ui/message_box.h"
 #include "ui/qt_timer_service.h"
 #include "ui/sound_player.h"
+#include "ui/translations.h"
 
 namespace {
 // Should the first frame be slow to come, the first hop sound is heard after this long anyway.
@@ -80,6 +81,7 @@ private:
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    loadQtJapanese(app);
     initEmbeddedPictures();
     QApplication::setApplicationName(QStringLiteral("kazoemashou"));
     QApplication::setApplicationVersion(QStringLiteral(KAZOE_VERSION));
