@@ -25,6 +25,9 @@ KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES desktop-file-utils appstream"
 KAZOE_PACKAGE_PACKAGES="dpkg-dev file lintian"
 # The record's PDF is rendered by poppler's pdftoppm in its test.
 KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES poppler-utils"
+# The game on a Wayland desktop: sway on its headless back end, grim for screenshots, wtype for
+# keys, and Qt's Wayland platform.
+KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES sway grim wtype qt6-wayland"
 # Another program reading the record while the game writes it: the sqlite3 shell.
 KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES sqlite3"
 
