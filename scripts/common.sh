@@ -3,7 +3,8 @@
 
 KAZOE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# What the game needs to build and run on Debian 12. qt6-image-formats-plugins reads the adult's
+# What the game needs to build and run on Debian 12 and 13 (every name is valid on both).
+# qt6-image-formats-plugins reads the adult's
 # WebP and TIFF pictures (GIF, PNG, JPEG and BMP come with Qt itself).
 KAZOE_BUILD_PACKAGES="build-essential cmake ninja-build qt6-base-dev qt6-multimedia-dev
   qt6-qpa-plugins qt6-image-formats-plugins libgif-dev zlib1g-dev fonts-noto-cjk"
@@ -13,6 +14,8 @@ KAZOE_BUILD_PACKAGES="build-essential cmake ninja-build qt6-base-dev qt6-multime
 # (kazoe_enable_contrib).
 KAZOE_TEST_PACKAGES="xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseaudio-utils
   sox open-jtalk open-jtalk-mecab-naist-jdic hts-voice-nitech-jp-atr503-m001"
+# Qt's own dialogs (the file dialogs, the standard buttons) in Japanese: Qt's translations.
+KAZOE_BUILD_PACKAGES="$KAZOE_BUILD_PACKAGES qt6-translations-l10n"
 # Each child's record is an SQLite file, read and written through Qt SQL's SQLite driver.
 KAZOE_BUILD_PACKAGES="$KAZOE_BUILD_PACKAGES libqt6sql6-sqlite"
 # The installed game's menu entry and metadata are checked by their validators.
@@ -22,12 +25,39 @@ KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES desktop-file-utils appstream"
 KAZOE_PACKAGE_PACKAGES="dpkg-dev file lintian"
 # The record's PDF is rendered by poppler's pdftoppm in its test.
 KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES poppler-utils"
+# The game on a Wayland desktop: sway on its headless back end, grim for screenshots, wtype for
+# keys, and Qt's Wayland platform.
+KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES sway grim wtype qt6-wayland"
 # Another program reading the record while the game writes it: the sqlite3 shell.
 KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES sqlite3"
 # The test command builds twice; ccache keeps what was compiled for the next run.
 KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES ccache"
 
 kazoe_say() { printf 'kazoemashou: %s\n' "$*" >&2; }
+
+# The clang of this Debian release, for the sanitized build and the fuzzers: its version number
+# (14 on Debian 12, 19 on Debian 13). Another release gets the newest clang-N that apt knows.
+# KAZOE_CLANG picks one by hand. Install it with: kazoe_install $(kazoe_clang_packages)
+kazoe_clang_version() {
+    if [ -n "${KAZOE_CLANG:-}" ]; then
+        echo "$KAZOE_CLANG"
+        return
+    fi
+    local codename
+    codename="$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")"
+    case "$codename" in
+        bookworm) echo 14 ;;
+        trixie) echo 19 ;;
+        *) apt-cache pkgnames clang- 2>/dev/null | sed -n 's/^clang-\([0-9][0-9]*\)$/\1/p' |
+            sort -n | tail -n 1 ;;
+    esac
+}
+# The packages of that clang: the compiler and its sanitizer and libFuzzer run-times.
+kazoe_clang_packages() {
+    local version
+    version="$(kazoe_clang_version)"
+    echo "clang-${version:-14} libclang-rt-${version:-14}-dev"
+}
 
 # The game's window name and files are Japanese. Under a locale that is not UTF-8 (a fresh
 # machine may have none set at all) the X tools the tests drive cannot match the window's name,

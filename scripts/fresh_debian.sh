@@ -1,21 +1,38 @@
 #!/usr/bin/env bash
-# Tries the README's two commands as a new user would, on a truly fresh Debian 12: a minimal
-# root made by debootstrap from the Debian archive this machine uses, with proc, sys and dev
-# mounted and a clone of this checkout copied in, entered with no locale and nothing else set.
+# Tries the README's two commands as a new user would, on a truly fresh Debian 12 (bookworm) or
+# Debian 13 (trixie): a minimal root made by debootstrap from the Debian archive this machine
+# uses, with proc, sys and dev mounted and a clone of this checkout copied in, entered with no
+# locale and nothing else set.
 #   1. the play command: how long until the game's window is on the screen (an X screen of this
 #      machine lent to the root), with a screenshot of it;
 #   2. the test command: how long it ran and whether it passed;
-#   3. (package, on its own) the Debian package of scripts/package.sh, built on this machine:
-#      installed with `apt install ./kazoemashou_….deb`, started by a new user from its menu
-#      entry's command, how long until its window showed and how much it took on disk, then
-#      removed with `apt remove`, and no file of the package left behind.
-# Takes about half an hour on two cores (package: a few minutes); not part of the test command.
-# Needs root.
-# Usage: bash scripts/fresh_debian.sh [play|test|both|package]   (both by default)
+#   3. (package, on its own) the Debian package of scripts/package.sh, built in a fresh root of
+#      the same release: installed with `apt install ./kazoemashou_….deb` in another, started by
+#      a new user from its menu entry's command, how long until its window showed and how much
+#      it took on disk, then removed with `apt remove`, and no file of the package left behind.
+# Takes about half an hour on two cores (package: about ten minutes); not part of the test
+# command. Needs root.
+# Usage: bash scripts/fresh_debian.sh [bookworm|trixie] [play|test|both|package]
+#        (bookworm and both by default; the two words in either order)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-what="${1:-both}"
+release=bookworm
+what=both
+for word in "$@"; do
+    case "$word" in
+        bookworm | trixie) release="$word" ;;
+        play | test | both | package) what="$word" ;;
+        *)
+            echo "usage: bash scripts/fresh_debian.sh [bookworm|trixie] [play|test|both|package]" >&2
+            exit 2
+            ;;
+    esac
+done
+case "$release" in
+    bookworm) release_name="Debian 12" ;;
+    trixie) release_name="Debian 13" ;;
+esac
 [ "$(id -u)" -eq 0 ] || { kazoe_say "run me as root (debootstrap and chroot need it)"; exit 2; }
 kazoe_install debootstrap xvfb xdotool imagemagick git
 
@@ -25,19 +42,18 @@ mirror="$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/n
 [ -n "$mirror" ] || { kazoe_say "no Debian archive found in this machine's apt sources"; exit 2; }
 
 work="$(mktemp -d /var/tmp/kazoe-fresh.XXXXXX)"
-if [ "$what" = package ]; then
-    kazoe_say "building the package"
-    deb="$(bash "$KAZOE_ROOT/scripts/package.sh" "$work" 2>"$work/package.log" | tail -n 1)" ||
-        { tail -n 30 "$work/package.log"; exit 1; }
-fi
 root="$work/root"
 log="$work/log"
 mkdir -p "$root" "$log"
 xvfb_pid=""
+mounted=()
 cleanup() {
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    for m in tmp/.X11-unix dev/pts dev sys proc; do
-        mountpoint -q "$root/$m" && umount -l "$root/$m" || true
+    local r m
+    for r in "${mounted[@]}"; do
+        for m in tmp/.X11-unix dev/pts dev sys proc; do
+            mountpoint -q "$r/$m" && umount -l "$r/$m" || true
+        done
     done
     rm -rf "$work"
 }
@@ -46,15 +62,37 @@ trap cleanup EXIT
 seconds() { date +%s; }
 took() { local s=$(($2 - $1)); printf '%d min %02d s' $((s / 60)) $((s % 60)); }
 
-kazoe_say "making a fresh Debian 12 root in $root"
+# A fresh minimal root of the release in $1, with proc, sys and dev, and a clone of the checkout.
+make_root() {
+    local r="$1"
+    mkdir -p "$r"
+    debootstrap --variant=minbase "$release" "$r" "$mirror" >"$log/debootstrap" 2>&1 ||
+        { tail -n 20 "$log/debootstrap"; exit 1; }
+    cp /etc/resolv.conf "$r/etc/resolv.conf"
+    mounted+=("$r")
+    mount -t proc proc "$r/proc"
+    mount --rbind /sys "$r/sys"
+    mount --rbind /dev "$r/dev"
+    git clone -q "$KAZOE_ROOT" "$r/root/kazoemashou"
+}
+
+if [ "$what" = package ]; then
+    kazoe_say "building the package in a fresh $release_name root"
+    t0=$(seconds)
+    make_root "$work/build-root"
+    chroot "$work/build-root" /usr/bin/env -i HOME=/root TERM=dumb \
+        PATH=/usr/sbin:/usr/bin:/sbin:/bin bash -c "cd /root/kazoemashou && bash scripts/package.sh /root" \
+        >"$log/package" 2>&1 || { tail -n 30 "$log/package"; exit 1; }
+    deb="$(ls "$work"/build-root/root/kazoemashou_*.deb | head -n 1)"
+    cp "$deb" "$work/"
+    deb="$work/$(basename "$deb")"
+    built_in="$(took "$t0" "$(seconds)")"
+    grep -E '^[WE]: ' "$log/package" | sed 's/^/  lintian: /' >"$log/lintian" || true
+fi
+
+kazoe_say "making a fresh $release_name root in $root"
 t0=$(seconds)
-debootstrap --variant=minbase bookworm "$root" "$mirror" >"$log/debootstrap" 2>&1 ||
-    { tail -n 20 "$log/debootstrap"; exit 1; }
-cp /etc/resolv.conf "$root/etc/resolv.conf"
-mount -t proc proc "$root/proc"
-mount --rbind /sys "$root/sys"
-mount --rbind /dev "$root/dev"
-git clone -q "$KAZOE_ROOT" "$root/root/kazoemashou"
+make_root "$root"
 commit="$(git -C "$root/root/kazoemashou" rev-parse --short HEAD)"
 [ "$what" = package ] && cp "$deb" "$root/root/kazoemashou/"
 kazoe_say "root ready in $(took "$t0" "$(seconds)")"
@@ -81,6 +119,8 @@ take_screen_back() {
 }
 
 report=()
+[ "$what" = package ] && report+=("scripts/package.sh in a fresh $release_name root: $(basename "$deb") built in $built_in, lintian: $(wc -l <"$log/lintian") warnings or errors") &&
+    while read -r line; do report+=("$line"); done <"$log/lintian"
 if [ "$what" = play ] || [ "$what" = both ]; then
     lend_screen
     t0=$(seconds)
@@ -103,7 +143,10 @@ if [ "$what" = play ] || [ "$what" = both ]; then
         report+=("play command: FAILED, no game window after $(took "$t0" "$(seconds)")")
         tail -n 20 "$log/play"
     fi
-    pkill -f 'kazoemashou/installed/bin/kazoemashou' 2>/dev/null || true
+    # Only the game of this root: other games may be running on the machine.
+    for p in $(pgrep -f 'kazoemashou/installed/bin/kazoemashou' || true); do
+        [ "$(readlink "/proc/$p/root")" = "$(readlink -f "$root")" ] && kill "$p" 2>/dev/null || true
+    done
     wait "$play_pid" 2>/dev/null || true
     take_screen_back
 fi
@@ -196,7 +239,7 @@ if [ "$what" = test ] || [ "$what" = both ]; then
 fi
 
 echo
-echo "Fresh Debian 12 ($(sed -n 's/^PRETTY_NAME=//p' "$root/etc/os-release" | tr -d '"'), minbase, no locale set), commit $commit:"
+echo "Fresh $release_name ($(sed -n 's/^PRETTY_NAME=//p' "$root/etc/os-release" | tr -d '"'), minbase, no locale set), commit $commit:"
 printf '  %s\n' "${report[@]}"
 [ "${#report[@]}" -gt 0 ] && [[ "${report[*]}" != *FAILED* ]] || status=1
 exit $status

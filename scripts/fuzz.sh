@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets of the two file readers ("Pimo.txt" and "Fname.txt") with clang-14 and
-# runs both at once, each for the given number of seconds (default 600). New inputs collect in
-# the build folder and carry over to the next run; a crashing input is saved there too.
+# Builds the fuzz targets of the two file readers ("Pimo.txt" and "Fname.txt") with the release's
+# clang (14 on Debian 12, 19 on Debian 13) and runs both at once, each for the given number of
+# seconds (default 600). New inputs collect in the build folder and carry over to the next run; a
+# crashing input is saved there too.
 #   scripts/fuzz.sh [seconds]
 # KAZOE_FUZZ_BUILD_DIR picks the build folder (default: build-fuzz in the checkout).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 seconds="${1:-600}"
-kazoe_install $KAZOE_BUILD_PACKAGES clang-14 libclang-rt-14-dev
+kazoe_install $KAZOE_BUILD_PACKAGES $(kazoe_clang_packages)
+clang="$(kazoe_clang_version)"
 build="${KAZOE_FUZZ_BUILD_DIR:-$KAZOE_ROOT/build-fuzz}"
-CC=clang-14 CXX=clang++-14 cmake -S "$KAZOE_ROOT" -B "$build" -G Ninja \
+CC=clang-$clang CXX=clang++-$clang cmake -S "$KAZOE_ROOT" -B "$build" -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAZOE_SANITIZE=ON -DKAZOE_FUZZ=ON >/dev/null
 cmake --build "$build" --target fuzz_settings_file fuzz_selection_file
 

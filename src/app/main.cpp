@@ -10,9 +10,11 @@
 #include "app/program.h"
 #include "record/record_file.h"
 #include "ui/embedded_pictures.h"
+#include "ui/translations.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    loadQtJapanese(app);
     initEmbeddedPictures();
     QApplication::setApplicationName(QStringLiteral("kazoemashou"));
     QApplication::setApplicationVersion(QStringLiteral(KAZOE_VERSION));

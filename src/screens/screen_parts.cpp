@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -107,6 +108,18 @@ void centreOnScreen(QWidget* window) {
                  area.top() + (area.height() - window->height()) / 2);
 }
 
+namespace {
+// The game's window: the full-screen window shown now that is not `screen`.
+QWindow* fullScreenWindowBesides(const QWidget* screen) {
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+        if (window->isVisible() && (window->windowStates() & Qt::WindowFullScreen) &&
+            window != screen->windowHandle())
+            return window;
+    }
+    return nullptr;
+}
+}  // namespace
+
 AdultScreen::AdultScreen(const QString& name, const QString& title, int widthTwips, int heightTwips,
                          std::function<void()> returnToGame, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
@@ -122,6 +135,13 @@ AdultScreen::AdultScreen(const QString& name, const QString& title, int widthTwi
 void AdultScreen::open() {
     load();
     if (!m_placed) {
+        // On Wayland a window cannot place itself, and the desktop shows a new window over a
+        // full-screen one only as that window's child: the screen comes as the game's child,
+        // which the desktop centres over it. Elsewhere the same tie keeps it above the game.
+        if (QWindow* game = fullScreenWindowBesides(this)) {
+            winId();
+            windowHandle()->setTransientParent(game);
+        }
         centreOnScreen(this);
         m_placed = true;
     }
