@@ -2,8 +2,8 @@
 # Installs what is missing, builds the game and its tests twice, and runs every test through CTest
 # in both builds: once as the game ships (gcc), once with AddressSanitizer, UndefinedBehavior-
 # Sanitizer and LeakSanitizer (the release's clang: 14 on Debian 12, 19 on Debian 13), where any
-# report fails the test, and where the two file readers are also fuzzed for a short while. The tests play real sounds into a silent audio server
-# that this script starts and stops. Arguments go to both ctest runs (e.g. -R settings).
+# report fails the test, and where the two file readers are also fuzzed for a short while. The
+# tests play real sounds into a silent audio server that this script starts and stops. Arguments go to both ctest runs (e.g. -R settings).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
