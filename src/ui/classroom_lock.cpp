@@ -1,9 +1,10 @@
 #include "ui/classroom_lock.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QVariant>
 #include <QWidget>
+#include <QWindow>
 
 #include "game/game_screen.h"
 
@@ -34,6 +35,15 @@ bool isAdultsOwn(const QWidget& widget) {
             return true;
     }
     return false;
+}
+
+// The top-level widget shown in `window`, if any.
+const QWidget* widgetOf(const QWindow* window) {
+    for (const QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->windowHandle() == window)
+            return widget;
+    }
+    return nullptr;
 }
 }  // namespace
 
@@ -108,8 +118,20 @@ bool ClassroomLock::keyPressed(QWidget& receiver, const QKeyEvent& key) {
 }
 
 bool ClassroomLock::eventFilter(QObject* watched, QEvent* event) {
-    // A key or a close request reaches a window's QWindow first, then its widgets: the widgets
-    // are where each window takes them.
+    // The desktop's close request reaches a window's QWindow first, marked as coming from
+    // outside; the close its widget is sent then is not always marked so (Wayland). So it is
+    // stopped there, for the windows the program never closes itself: a notice's box, which
+    // the program closes on OK, keeps the widget's own check below.
+    if (event->type() == QEvent::Close && event->spontaneous() && watched->isWindowType()) {
+        const QWidget* widget = widgetOf(static_cast<const QWindow*>(watched));
+        if (widget != nullptr && !widget->inherits("QDialog") && !isAdultsOwn(*widget)) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+    // A key reaches a window's QWindow first, then its widgets: the widgets are where each
+    // window takes them.
     if (!watched->isWidgetType())
         return false;
     auto& widget = static_cast<QWidget&>(*watched);
