@@ -1,7 +1,6 @@
 #include "ui/sound_player.h"
 
 #include "state/family_voice.h"
-#include "state/text_file.h"
 #include "ui/sound_files.h"
 
 #include <QAudioDevice>
@@ -11,7 +10,6 @@
 #include <QStringList>
 #include <QThread>
 #include <QTimer>
-#include <QtEndian>
 
 #include <algorithm>
 #include <atomic>
@@ -21,17 +19,6 @@
 #include <optional>
 
 namespace {
-
-quint16 le16(const QByteArray& b, qsizetype at) {
-    return qFromLittleEndian<quint16>(b.constData() + at);
-}
-quint32 le32(const QByteArray& b, qsizetype at) {
-    return qFromLittleEndian<quint32>(b.constData() + at);
-}
-
-constexpr quint16 kFormatPcm = 1;
-constexpr quint16 kFormatFloat = 3;
-constexpr quint16 kFormatExtensible = 0xFFFE;
 
 // How much the audio server holds ahead of what it plays: small, since on a sound card it is
 // also how late a sound is heard.
@@ -55,12 +42,32 @@ qint64 nowNs() {
 
 // The format of the game's own sounds (tools/make_sounds.sh): the output opens in it ahead of
 // the first sound, and opens again for a sound in another.
-QAudioFormat gameFormat() {
+WaveFormat gameFormat() {
+    return {WaveFormat::Sample::Int16, 1, 22050};
+}
+
+// The wave file's format as Qt's audio output takes it.
+QAudioFormat audioFormat(const WaveFormat& wave) {
     QAudioFormat format;
-    format.setSampleRate(22050);
-    format.setChannelCount(1);
-    format.setChannelConfig(QAudioFormat::ChannelConfigMono);
-    format.setSampleFormat(QAudioFormat::Int16);
+    format.setSampleRate(wave.sampleRate);
+    format.setChannelCount(wave.channels);
+    format.setChannelConfig(QAudioFormat::defaultChannelConfigForChannelCount(wave.channels));
+    switch (wave.sample) {
+        case WaveFormat::Sample::UInt8:
+            format.setSampleFormat(QAudioFormat::UInt8);
+            break;
+        case WaveFormat::Sample::Int16:
+            format.setSampleFormat(QAudioFormat::Int16);
+            break;
+        case WaveFormat::Sample::Int32:
+            format.setSampleFormat(QAudioFormat::Int32);
+            break;
+        case WaveFormat::Sample::Float:
+            format.setSampleFormat(QAudioFormat::Float);
+            break;
+        case WaveFormat::Sample::None:
+            break;
+    }
     return format;
 }
 
@@ -109,83 +116,6 @@ private:
     qint64 startedNs = 0;
 };
 
-qint64 WaveClip::durationUs() const {
-    if (!isPlayable())
-        return 0;
-    return qint64(format.framesForBytes(samples.size())) * 1'000'000 / format.sampleRate();
-}
-
-WaveClip parseWave(const QByteArray& file) {
-    if (file.size() < 12 || !file.startsWith("RIFF") || file.mid(8, 4) != "WAVE")
-        return {};
-
-    bool haveFormat = false;
-    quint16 tag = 0, channels = 0, blockAlign = 0, bits = 0;
-    quint32 rate = 0;
-    QByteArray data;
-    bool haveData = false;
-    qint64 pos = 12;
-    while (pos + 8 <= file.size()) {
-        const QByteArray id = file.mid(pos, 4);
-        const qint64 size = le32(file, pos + 4);
-        pos += 8;
-        const qint64 available = std::min(size, qint64(file.size()) - pos);
-        if (id == "fmt ") {
-            if (available < 16)
-                return {};
-            tag = le16(file, pos);
-            channels = le16(file, pos + 2);
-            rate = le32(file, pos + 4);
-            blockAlign = le16(file, pos + 12);
-            bits = le16(file, pos + 14);
-            // The extensible header carries the real format in the first two bytes of its
-            // sub-format identifier.
-            if (tag == kFormatExtensible) {
-                if (available < 40)
-                    return {};
-                tag = le16(file, pos + 24);
-            }
-            haveFormat = true;
-        } else if (id == "data") {
-            if (!haveFormat)
-                return {};
-            data = file.mid(pos, available);
-            haveData = true;
-            break;
-        }
-        pos += size + (size & 1);  // chunks are padded to an even length
-    }
-    if (!haveData || channels < 1 || channels > 8 || rate < 1000 || rate > 384000 ||
-        blockAlign != channels * (bits / 8))
-        return {};
-
-    QAudioFormat::SampleFormat sampleFormat = QAudioFormat::Unknown;
-    if (tag == kFormatPcm && bits == 8)
-        sampleFormat = QAudioFormat::UInt8;
-    else if (tag == kFormatPcm && bits == 16)
-        sampleFormat = QAudioFormat::Int16;
-    else if (tag == kFormatPcm && bits == 32)
-        sampleFormat = QAudioFormat::Int32;
-    else if (tag == kFormatFloat && bits == 32)
-        sampleFormat = QAudioFormat::Float;
-    if (sampleFormat == QAudioFormat::Unknown)
-        return {};
-
-    WaveClip clip;
-    clip.format.setSampleRate(int(rate));
-    clip.format.setChannelCount(channels);
-    clip.format.setChannelConfig(QAudioFormat::defaultChannelConfigForChannelCount(channels));
-    clip.format.setSampleFormat(sampleFormat);
-    data.truncate(data.size() - data.size() % blockAlign);
-    clip.samples = data;
-    return clip;
-}
-
-WaveClip readWaveFile(const QString& path) {
-    const ReadResult file = readTextFile(path, kLargestSoundFileBytes);
-    return file.status == ReadStatus::Ok ? parseWave(file.bytes) : WaveClip{};
-}
-
 // Lives in the player's own thread: keeps one stream open on the audio server, feeds each sound
 // into it and pauses it between sounds. Its event loop never waits for the game's thread.
 class SoundOutput : public QObject {
@@ -214,20 +144,21 @@ public:
 
     // Opens the output ahead of the first sound, paused, and tells whether there is one.
     void prepare() {
-        if (openStream(gameFormat()))
+        if (openStream(audioFormat(gameFormat())))
             pause();
     }
 
-    void start(const WaveClip& clip, int serial) {
+    void start(const Wave& clip, int serial) {
         if (m_closing)
             return;
+        const QAudioFormat format = audioFormat(clip.format);
         // A stream that still holds some of the last sound is opened afresh, which drops it.
-        const bool fresh = holdsSound() || !m_sink || m_sink->format() != clip.format ||
+        const bool fresh = holdsSound() || !m_sink || m_sink->format() != format ||
                            m_sink->state() == QAudio::StoppedState ||
                            m_sink->error() == QAudio::FatalError;
         m_feedTimer->stop();
         m_pauseTimer->stop();
-        if (fresh && !openStream(clip.format)) {
+        if (fresh && !openStream(format)) {
             m_reports->failedSerial.store(serial);
             return;
         }
@@ -390,7 +321,7 @@ QtSoundPlayer::~QtSoundPlayer() {
 
 // The file as it is on disk now: read again when it has changed since it was last read, and
 // nothing when it is gone or cannot be played.
-const WaveClip* QtSoundPlayer::clipFor(const QString& fileName) {
+const Wave* QtSoundPlayer::clipFor(const QString& fileName) {
     const QFileInfo info(fileName);
     const QString key = info.absoluteFilePath();
     if (!info.isFile()) {
@@ -412,20 +343,20 @@ const WaveClip* QtSoundPlayer::clipFor(const QString& fileName) {
 // a family's file that is no short word (a minute of silence saved as "もういちど.wav") would hold
 // the child for its whole length, so only a word the game takes is played, and the game's own
 // sound otherwise.
-const WaveClip* QtSoundPlayer::familyClipFor(Sound sound) {
+const Wave* QtSoundPlayer::familyClipFor(Sound sound) {
     if (!isSpokenWord(sound))
         return nullptr;
     const QString recording = familyRecording(soundFileName(sound));
     if (recording.isEmpty())
         return nullptr;
-    const WaveClip* clip = clipFor(recording);
+    const Wave* clip = clipFor(recording);
     return clip && clip->durationUs() <= qint64(kLongestFamilyWordMs) * 1000 ? clip : nullptr;
 }
 
 void QtSoundPlayer::play(Sound sound) {
     // Looked up at every play: a recording kept on the voice screen, or a sound a teacher puts
     // into the current folder, counts at once.
-    const WaveClip* family = familyClipFor(sound);
+    const Wave* family = familyClipFor(sound);
     playClip(family ? family : clipFor(findSoundFile(soundFileName(sound))));
 }
 
@@ -433,7 +364,7 @@ void QtSoundPlayer::playFile(const QString& fileName) {
     playClip(clipFor(fileName));
 }
 
-void QtSoundPlayer::playClip(const WaveClip* clip) {
+void QtSoundPlayer::playClip(const Wave* clip) {
     ++m_serial;
     m_lengthNs = 0;
     m_held.reset();
@@ -466,7 +397,7 @@ bool QtSoundPlayer::waitForOutput() {
 // Hands the sound to the player's thread and tells whether it will be heard, without waiting for
 // that thread. While the output is still opening, or where there was none, Qt's list of outputs
 // tells; with none in it, nothing can play and the thread is not woken.
-bool QtSoundPlayer::startOnOutput(const WaveClip& clip, int serial) {
+bool QtSoundPlayer::startOnOutput(const Wave& clip, int serial) {
     if (m_reports->current() != OutputReports::Output::Open &&
         QMediaDevices::audioOutputs().isEmpty())
         return false;  // nothing plays there to be cut off

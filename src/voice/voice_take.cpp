@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include "state/wave_file.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -91,34 +93,15 @@ QList<float> shaped(QList<float> samples, int sampleRate) {
 }
 
 QByteArray waveFile(const QList<float>& samples, int sampleRate) {
-    const auto dataBytes = quint32(samples.size() * 2);
-    QByteArray file;
-    file.reserve(44 + qsizetype(dataBytes));
-    const auto put16 = [&file](quint16 v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        file.append(b, 2);
-    };
-    const auto put32 = [&file](quint32 v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        file.append(b, 4);
-    };
-    file.append("RIFF");
-    put32(36 + dataBytes);
-    file.append("WAVEfmt ");
-    put32(16);
-    put16(1);  // integer PCM
-    put16(1);  // mono
-    put32(quint32(sampleRate));
-    put32(quint32(sampleRate) * 2);
-    put16(2);
-    put16(16);
-    file.append("data");
-    put32(dataBytes);
-    for (float v : samples)
-        put16(quint16(qint16(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f))));
-    return file;
+    Wave wave;
+    wave.format = {WaveFormat::Sample::Int16, 1, sampleRate};
+    wave.samples.resize(samples.size() * 2);
+    char* out = wave.samples.data();
+    for (float v : samples) {
+        qToLittleEndian(qint16(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f)), out);
+        out += 2;
+    }
+    return waveFileBytes(wave);
 }
 
 }  // namespace VoiceTake

@@ -167,13 +167,13 @@ void TestVoiceScreen::recordsAWordAndTheGamePlaysIt() {
     // Trimmed (it starts at once) and at the level of the game's spoken sounds.
     QFile file(saved);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const WaveClip clip = parseWave(file.readAll());
-    QCOMPARE(clip.format.sampleFormat(), QAudioFormat::Int16);
-    QCOMPARE(clip.format.channelCount(), 1);
+    const Wave clip = parseWave(file.readAll());
+    QCOMPARE(clip.format.sample, WaveFormat::Sample::Int16);
+    QCOMPARE(clip.format.channels, 1);
     QVERIFY2(clip.durationUs() > 500'000 && clip.durationUs() <= kLongestMs * 1000,
              qPrintable(QString::number(clip.durationUs())));
     const QList<double> take = samplesOf(clip.samples);
-    const int rate = clip.format.sampleRate();
+    const int rate = clip.format.sampleRate;
     QVERIFY(std::abs(take[rate * 2 / 1000]) > 0.01 || std::abs(take[rate * 3 / 1000]) > 0.01);
     double energy = 0, peak = 0;
     for (double v : take) {
