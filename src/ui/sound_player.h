@@ -21,9 +21,10 @@ struct OutputReports;
 // been heard for its own length (from its header; Qt's own playing state lingers after short
 // clips and even with no audio device), counted from when its output really started; with no
 // audio output, or for a file that is missing or cannot be played, nothing is ever playing. The
-// samples are handed to a thread of their own that feeds the audio server, so a sound goes on
-// while the game's thread blocks in waitForSound(). That thread opens the output as the player
-// is made and keeps it open, paused between sounds, so that even the first sound starts at once.
+// samples are handed to a thread of their own that feeds the audio server (ui/sound_output.h),
+// so a sound goes on while the game's thread blocks in waitForSound(). That thread opens the
+// output as the player is made and keeps it open, paused between sounds, so that even the first
+// sound starts at once.
 class QtSoundPlayer : public SoundPlayer {
 public:
     // Files are read when first played, and again when they change on disk. The audio output
