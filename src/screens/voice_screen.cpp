@@ -11,7 +11,6 @@
 #include "state/family_voice.h"
 #include "ui/message_box.h"
 #include "ui/sound_files.h"
-#include "ui/sound_player.h"
 
 using namespace ScreenParts;
 
@@ -64,7 +63,7 @@ const QString kKeptEarlier = QStringLiteral("前の声はそのままです。")
 
 }  // namespace
 
-VoiceScreen::VoiceScreen(QtSoundPlayer& sound, std::function<void()> returnToGame,
+VoiceScreen::VoiceScreen(ListeningPlayer& sound, std::function<void()> returnToGame,
                          int longestRecordingMs, QWidget* parent)
     : AdultScreen(QStringLiteral("voiceScreen"), QStringLiteral("こえ"), Layout::kWidth,
                   Layout::kHeight, std::move(returnToGame), parent),

@@ -7,12 +7,12 @@
 
 #include "game/ports.h"
 #include "screens/screen_parts.h"
+#include "ui/listening_player.h"
 #include "voice/voice_recorder.h"
 
 class QLabel;
 class QListWidget;
 class QPushButton;
-class QtSoundPlayer;
 
 // The voice screen (V on the game screen): the game's fourteen spoken sounds with their words,
 // each of which the family may speak in its own voice. For the word chosen in the list the adult
@@ -23,7 +23,7 @@ class QtSoundPlayer;
 class VoiceScreen : public ScreenParts::AdultScreen {
 public:
     // `longestRecordingMs`: how long a recording may last at most.
-    VoiceScreen(QtSoundPlayer& sound, std::function<void()> returnToGame,
+    VoiceScreen(ListeningPlayer& sound, std::function<void()> returnToGame,
                 int longestRecordingMs = VoiceRecorder::kLongestMs, QWidget* parent = nullptr);
 
     // Marks the words that have a recording; no recording is waiting to be kept.
@@ -43,7 +43,7 @@ private:
     void enableButtons();
     void cancel() override;
 
-    QtSoundPlayer& m_sound;
+    ListeningPlayer& m_sound;
     VoiceRecorder m_recorder;
     QListWidget* m_wordList = nullptr;
     QLabel* m_message = nullptr;

@@ -2,6 +2,7 @@
 
 #include "game/ports.h"
 #include "state/wave_file.h"
+#include "ui/listening_player.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -25,7 +26,7 @@ struct OutputReports;
 // so a sound goes on while the game's thread blocks in waitForSound(). That thread opens the
 // output as the player is made and keeps it open, paused between sounds, so that even the first
 // sound starts at once.
-class QtSoundPlayer : public SoundPlayer {
+class QtSoundPlayer : public SoundPlayer, public ListeningPlayer {
 public:
     // Files are read when first played, and again when they change on disk. The audio output
     // opens now, on the player's thread.
@@ -49,7 +50,7 @@ public:
     // family_voice.h: readable, and no longer than kLongestFamilyWordMs), else the game's own.
     void play(Sound sound) override;
     // Plays a sound file of the current folder (or any path) as the game's sounds are played.
-    void playFile(const QString& fileName);
+    void playFile(const QString& fileName) override;
     bool isPlaying() const override;
     void waitForSound() override;
     void silence() override;
