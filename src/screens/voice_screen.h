@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
 
 #include "game/ports.h"
 #include "screens/screen_parts.h"
@@ -11,6 +12,7 @@
 #include "voice/voice_recorder.h"
 
 class QLabel;
+class QtMicrophone;
 class QListWidget;
 class QPushButton;
 
@@ -22,9 +24,12 @@ class QPushButton;
 // finds it before any other sound file.
 class VoiceScreen : public ScreenParts::AdultScreen {
 public:
+    // `microphone`: where words are recorded from (by default the desktop's own);
     // `longestRecordingMs`: how long a recording may last at most.
     VoiceScreen(ListeningPlayer& sound, std::function<void()> returnToGame,
+                Microphone* microphone = nullptr,
                 int longestRecordingMs = VoiceRecorder::kLongestMs, QWidget* parent = nullptr);
+    ~VoiceScreen() override;
 
     // Marks the words that have a recording; no recording is waiting to be kept.
     void load() override;
@@ -44,6 +49,7 @@ private:
     void cancel() override;
 
     ListeningPlayer& m_sound;
+    std::unique_ptr<QtMicrophone> m_desktopMicrophone;  // when no other was given
     VoiceRecorder m_recorder;
     QListWidget* m_wordList = nullptr;
     QLabel* m_message = nullptr;

@@ -41,25 +41,6 @@ double decibels(double amplitude) {
 }
 }  // namespace
 
-QList<float> monoSamples(const QByteArray& raw, const QAudioFormat& format) {
-    const int frameBytes = format.bytesPerFrame();
-    const int sampleBytes = format.bytesPerSample();
-    const int channels = format.channelCount();
-    QList<float> mono;
-    if (frameBytes <= 0 || channels <= 0)
-        return mono;
-    const qsizetype frames = raw.size() / frameBytes;
-    mono.reserve(frames);
-    for (qsizetype f = 0; f < frames; ++f) {
-        const char* frame = raw.constData() + f * frameBytes;
-        float sum = 0;
-        for (int c = 0; c < channels; ++c)
-            sum += format.normalizedSampleValue(frame + c * sampleBytes);
-        mono.append(sum / float(channels));
-    }
-    return mono;
-}
-
 QList<float> shaped(QList<float> samples, int sampleRate) {
     const qsizetype run = std::max<qsizetype>(1, qsizetype(kHeardRunSeconds * sampleRate));
     const qsizetype first = firstHeard(samples, run, +1);
