@@ -79,9 +79,8 @@ void TestWaveFile::parse_data() {
     QTest::newRow("32-bit integer") << written(Sample::Int32, 1, 44100, QByteArray(4 * 441, 0))
                                     << true << int(Sample::Int32) << 1 << qint64(10000);
     // The extensible layout carries the real format in the first two bytes of its sub-format.
-    const QByteArray extensible =
-        u16(0xFFFE) + plainFormat().mid(10, 14) + u16(22) + u16(16) + u32(0) + u16(1) +
-        QByteArray(14, '\x01');
+    const QByteArray extensible = u16(0xFFFE) + plainFormat().mid(10, 14) + u16(22) + u16(16) +
+                                  u32(0) + u16(1) + QByteArray(14, '\x01');
     QTest::newRow("extensible header") << riff(chunk("fmt ", extensible) + chunk("data", pcm1000))
                                        << true << int16 << 1 << qint64(45351);
     QTest::newRow("odd-sized chunk before the data")

@@ -23,8 +23,8 @@ QList<float> silence(int ms) {
 QList<float> tone(int ms, double amplitude) {
     QList<float> samples;
     for (int i = 0; i < kRate * ms / 1000; ++i)
-        samples.append(float(std::clamp(
-            amplitude * std::sin(2 * std::numbers::pi * 440 * i / kRate), -1.0, 1.0)));
+        samples.append(float(
+            std::clamp(amplitude * std::sin(2 * std::numbers::pi * 440 * i / kRate), -1.0, 1.0)));
     return samples;
 }
 double decibels(double amplitude) {
@@ -120,8 +120,8 @@ void TestVoiceTake::recorder_data() {
         << true << tone(3500, 0.3) << false << recorded << 3000;
     QTest::newRow("unplugged after the word") << true << tone(400, 0.3) << true << recorded << 400;
     QTest::newRow("nothing heard for the longest") << true << silence(3100) << false << silent << 0;
-    QTest::newRow("no microphone") << false << QList<float>() << false
-                                   << int(VoiceRecorder::Outcome::NoMicrophone) << 0;
+    QTest::newRow("no microphone")
+        << false << QList<float>() << false << int(VoiceRecorder::Outcome::NoMicrophone) << 0;
 }
 
 // Everything the microphone hears arrives at once, so the recording ends within the call: on the
