@@ -1,7 +1,7 @@
 #pragma once
 
 // Stand-ins for the game screen's ports, all on one simulated clock, so that whole rounds play
-// in tests deterministically and in no real time at all.
+// in tests deterministically and in no real time at all; and a microphone for the voice screen.
 
 #include <QList>
 #include <QMap>
