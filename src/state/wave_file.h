@@ -21,7 +21,7 @@ struct WaveFormat {
 };
 
 // A wave file read into memory: its samples and their format. `isPlayable()` is false for
-// anything that is not a RIFF/WAVE file with integer PCM (8, 16 or 32 bits) or 32-bit float
+// anything that is not a wave file with integer PCM (8, 16 or 32 bits) or 32-bit float
 // samples, or that holds no sample at all.
 struct Wave {
     WaveFormat format;
@@ -32,7 +32,7 @@ struct Wave {
     qint64 durationUs() const;
 };
 
-// Reads the RIFF header and the "fmt " and "data" chunks. A data chunk that claims more bytes
+// Reads the file's header and its "fmt " and "data" chunks. A data chunk that claims more bytes
 // than the file holds is cut to what is there.
 Wave parseWave(const QByteArray& file);
 
