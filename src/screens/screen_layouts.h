@@ -1,6 +1,6 @@
 #pragma once
 
-// Where the controls of the two adult screens lie as they were designed, in twips (15 to a pixel
+// Where the controls of the settings and selection screens lie as designed, in twips (15 to a pixel
 // at 96 DPI): from the top-left corner of the window, or of the group for a control inside a
 // group. The screens are built from these places, and the tests that drive the running program
 // from outside find a control here by its name. Captions that do not fit the installed font make

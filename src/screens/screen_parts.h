@@ -17,7 +17,7 @@ class QCloseEvent;
 class QKeyEvent;
 class QPaintEvent;
 
-// Pieces the two adult screens share: their fonts, the drawn outline, the title and credit lines,
+// Pieces the adult screens share: their fonts, the drawn outline, the title and credit lines,
 // buttons that only the focused one answers Enter, and placing controls designed in twips.
 
 namespace ScreenParts {
@@ -47,7 +47,7 @@ void fitCaption(QWidget* control, int roomLeft, int roomRight, Anchor anchor);
 // Centres a window on the primary screen.
 void centreOnScreen(QWidget* window);
 
-// What the two adult screens share as windows: no border or title bar, their design size, the
+// What the adult screens share as windows: no border or title bar, their design size, the
 // window font, centred when first opened, never closed from the desktop, and the way back to the
 // game, which comes to the front and starts a fresh round.
 class AdultScreen : public QWidget {

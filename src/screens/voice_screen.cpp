@@ -11,7 +11,7 @@
 #include "state/family_voice.h"
 #include "ui/message_box.h"
 #include "ui/sound_files.h"
-#include "ui/sound_player.h"
+#include "voice/qt_microphone.h"
 
 using namespace ScreenParts;
 
@@ -64,14 +64,17 @@ const QString kKeptEarlier = QStringLiteral("前の声はそのままです。")
 
 }  // namespace
 
-VoiceScreen::VoiceScreen(QtSoundPlayer& sound, std::function<void()> returnToGame,
-                         int longestRecordingMs, QWidget* parent)
+VoiceScreen::VoiceScreen(ListeningPlayer& sound, std::function<void()> returnToGame,
+                         Microphone* microphone, int longestRecordingMs, QWidget* parent)
     : AdultScreen(QStringLiteral("voiceScreen"), QStringLiteral("こえ"), Layout::kWidth,
                   Layout::kHeight, std::move(returnToGame), parent),
       m_sound(sound),
-      m_recorder(longestRecordingMs) {
+      m_desktopMicrophone(microphone ? nullptr : std::make_unique<QtMicrophone>()),
+      m_recorder(microphone ? *microphone : *m_desktopMicrophone, longestRecordingMs) {
     buildControls();
 }
+
+VoiceScreen::~VoiceScreen() = default;
 
 void VoiceScreen::buildControls() {
     // Created first, so it lies beneath everything else.

@@ -4,15 +4,17 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
 
 #include "game/ports.h"
 #include "screens/screen_parts.h"
+#include "ui/listening_player.h"
 #include "voice/voice_recorder.h"
 
 class QLabel;
+class QtMicrophone;
 class QListWidget;
 class QPushButton;
-class QtSoundPlayer;
 
 // The voice screen (V on the game screen): the game's fourteen spoken sounds with their words,
 // each of which the family may speak in its own voice. For the word chosen in the list the adult
@@ -22,9 +24,12 @@ class QtSoundPlayer;
 // finds it before any other sound file.
 class VoiceScreen : public ScreenParts::AdultScreen {
 public:
+    // `microphone`: where words are recorded from (by default the desktop's own);
     // `longestRecordingMs`: how long a recording may last at most.
-    VoiceScreen(QtSoundPlayer& sound, std::function<void()> returnToGame,
+    VoiceScreen(ListeningPlayer& sound, std::function<void()> returnToGame,
+                Microphone* microphone = nullptr,
                 int longestRecordingMs = VoiceRecorder::kLongestMs, QWidget* parent = nullptr);
+    ~VoiceScreen() override;
 
     // Marks the words that have a recording; no recording is waiting to be kept.
     void load() override;
@@ -43,7 +48,8 @@ private:
     void enableButtons();
     void cancel() override;
 
-    QtSoundPlayer& m_sound;
+    ListeningPlayer& m_sound;
+    std::unique_ptr<QtMicrophone> m_desktopMicrophone;  // when no other was given
     VoiceRecorder m_recorder;
     QListWidget* m_wordList = nullptr;
     QLabel* m_message = nullptr;

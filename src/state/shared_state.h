@@ -5,8 +5,8 @@
 
 #include "state/game_settings.h"
 
-// The values the game screen and the two adult screens share for the whole run: the data
-// folder, the settings, every character picture found and those chosen for play.
+// The values the game screen and the adult screens share for the whole run: the data folder,
+// the settings, every character picture found and those chosen for play.
 struct SharedState {
     // Put in front of every data file name: empty (the current folder) or a folder path that
     // ends in the platform's separator.

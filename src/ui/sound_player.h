@@ -1,8 +1,9 @@
 #pragma once
 
 #include "game/ports.h"
+#include "state/wave_file.h"
+#include "ui/listening_player.h"
 
-#include <QAudioFormat>
 #include <QByteArray>
 #include <QDateTime>
 #include <QHash>
@@ -17,34 +18,15 @@ class QThread;
 class SoundOutput;
 struct OutputReports;
 
-// A wave file read into memory: its samples and the format to play them in. `isPlayable()` is
-// false for anything that is not a RIFF/WAVE file with integer PCM (8, 16 or 32 bits) or 32-bit
-// float samples, or that holds no sample at all.
-struct WaveClip {
-    QAudioFormat format;
-    QByteArray samples;  // whole frames only
-
-    bool isPlayable() const { return format.isValid() && !samples.isEmpty(); }
-    // The sound's own length, from the number of frames and the sample rate.
-    qint64 durationUs() const;
-};
-
-// Reads the RIFF header and the "fmt " and "data" chunks. A data chunk that claims more bytes
-// than the file holds is cut to what is there.
-WaveClip parseWave(const QByteArray& file);
-// The largest sound file read: far above any of the game's sounds. A bigger file is not read at
-// all (nothing plays), so that a huge file costs neither the time nor the memory to read it.
-constexpr qint64 kLargestSoundFileBytes = 16 * 1024 * 1024;
-WaveClip readWaveFile(const QString& path);
-
 // The game's sounds on Qt Multimedia. A sound is playing from when it is asked for until it has
 // been heard for its own length (from its header; Qt's own playing state lingers after short
 // clips and even with no audio device), counted from when its output really started; with no
 // audio output, or for a file that is missing or cannot be played, nothing is ever playing. The
-// samples are handed to a thread of their own that feeds the audio server, so a sound goes on
-// while the game's thread blocks in waitForSound(). That thread opens the output as the player
-// is made and keeps it open, paused between sounds, so that even the first sound starts at once.
-class QtSoundPlayer : public SoundPlayer {
+// samples are handed to a thread of their own that feeds the audio server (ui/sound_output.h),
+// so a sound goes on while the game's thread blocks in waitForSound(). That thread opens the
+// output as the player is made and keeps it open, paused between sounds, so that even the first
+// sound starts at once.
+class QtSoundPlayer : public SoundPlayer, public ListeningPlayer {
 public:
     // Files are read when first played, and again when they change on disk. The audio output
     // opens now, on the player's thread.
@@ -68,7 +50,7 @@ public:
     // family_voice.h: readable, and no longer than kLongestFamilyWordMs), else the game's own.
     void play(Sound sound) override;
     // Plays a sound file of the current folder (or any path) as the game's sounds are played.
-    void playFile(const QString& fileName);
+    void playFile(const QString& fileName) override;
     bool isPlaying() const override;
     void waitForSound() override;
     void silence() override;
@@ -82,14 +64,14 @@ public:
 
 private:
     struct CachedClip {
-        WaveClip clip;
+        Wave clip;
         QDateTime modified;
         qint64 size = -1;
     };
-    const WaveClip* clipFor(const QString& fileName);
-    const WaveClip* familyClipFor(Sound sound);
-    void playClip(const WaveClip* clip);
-    bool startOnOutput(const WaveClip& clip, int serial);
+    const Wave* clipFor(const QString& fileName);
+    const Wave* familyClipFor(Sound sound);
+    void playClip(const Wave* clip);
+    bool startOnOutput(const Wave& clip, int serial);
     void stopOutput();
     qint64 remainingNs() const;
 
@@ -103,5 +85,5 @@ private:
     qint64 m_lengthNs = 0;
     qint64 m_handedNs = 0;
     bool m_holding = false;
-    std::optional<std::pair<WaveClip, int>> m_held;  // the sound held and its serial number
+    std::optional<std::pair<Wave, int>> m_held;  // the sound held and its serial number
 };

@@ -1,9 +1,5 @@
 #include "voice/voice_recorder.h"
 
-#include <QAudioDevice>
-#include <QAudioSource>
-#include <QMediaDevices>
-
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -11,21 +7,26 @@
 #include "voice/voice_take.h"
 
 namespace {
-// The game's own sounds are 22050 Hz mono; a microphone that cannot deliver that is recorded in
-// the format it prefers.
-constexpr int kPreferredRate = 22050;
 // The recording is looked at in blocks of this length for the end of the word.
 constexpr int kBlockMs = 20;
 }  // namespace
 
-VoiceRecorder::VoiceRecorder(int longestMs, QObject* parent)
-    : QObject(parent), m_longestMs(longestMs) {
+VoiceRecorder::VoiceRecorder(Microphone& microphone, int longestMs, QObject* parent)
+    : QObject(parent), m_microphone(microphone), m_longestMs(longestMs) {
     m_limit.setSingleShot(true);
     connect(&m_limit, &QTimer::timeout, this, [this] { finish(); });
+    m_microphone.heard = [this] { readAvailable(); };
+    // A microphone that is unplugged or taken away while recording ends the recording.
+    m_microphone.lost = [this] {
+        if (m_recording)
+            finish();
+    };
 }
 
 VoiceRecorder::~VoiceRecorder() {
     cancel();
+    m_microphone.heard = nullptr;
+    m_microphone.lost = nullptr;
 }
 
 void VoiceRecorder::start(std::function<void(const Result&)> done) {
@@ -35,49 +36,32 @@ void VoiceRecorder::start(std::function<void(const Result&)> done) {
     m_scanned = 0;
     m_heard = false;
     m_quietSamples = 0;
-
-    const QAudioDevice microphone = QMediaDevices::defaultAudioInput();
-    if (microphone.isNull()) {
+    if (!m_microphone.open()) {
         finish();
         return;
     }
-    m_format.setSampleRate(kPreferredRate);
-    m_format.setChannelCount(1);
-    m_format.setSampleFormat(QAudioFormat::Int16);
-    if (!microphone.isFormatSupported(m_format))
-        m_format = microphone.preferredFormat();
-    m_source = new QAudioSource(microphone, m_format, this);
-    m_input = m_source->start();
-    if (m_input == nullptr || m_source->error() != QAudio::NoError) {
-        closeSource();
-        finish();
-        return;
-    }
-    connect(m_input, &QIODevice::readyRead, this, [this] { readAvailable(); });
-    // A microphone that is unplugged or taken away while recording ends the recording.
-    connect(m_source, &QAudioSource::stateChanged, this, [this](QAudio::State) {
-        if (m_source != nullptr && m_source->error() != QAudio::NoError)
-            finish();
-    });
+    m_recording = true;
     m_limit.start(m_longestMs);
 }
 
 void VoiceRecorder::cancel() {
     m_done = nullptr;
     m_limit.stop();
-    closeSource();
+    stopListening();
 }
 
 qsizetype VoiceRecorder::longestSamples() const {
-    return qsizetype(m_format.sampleRate()) * m_longestMs / 1000;
+    return qsizetype(m_microphone.sampleRate()) * m_longestMs / 1000;
 }
 
 void VoiceRecorder::drain() {
-    if (m_input != nullptr)
-        m_samples.append(VoiceTake::monoSamples(m_input->readAll(), m_format));
+    if (m_recording)
+        m_samples.append(m_microphone.takeSamples());
 }
 
 void VoiceRecorder::readAvailable() {
+    if (!m_recording)
+        return;
     drain();
     // Counted in the sound itself too: an audio server may hand over more than the time that
     // has passed.
@@ -85,8 +69,9 @@ void VoiceRecorder::readAvailable() {
         finish();
         return;
     }
-    const qsizetype block = std::max(1, m_format.sampleRate() * kBlockMs / 1000);
-    const qsizetype enough = qsizetype(m_format.sampleRate()) * kEndOfSpeechMs / 1000;
+    const int rate = m_microphone.sampleRate();
+    const qsizetype block = std::max(1, rate * kBlockMs / 1000);
+    const qsizetype enough = qsizetype(rate) * kEndOfSpeechMs / 1000;
     for (; m_scanned + block <= m_samples.size(); m_scanned += block) {
         const auto begin = m_samples.cbegin() + m_scanned;
         const bool heard = std::any_of(
@@ -101,21 +86,23 @@ void VoiceRecorder::readAvailable() {
     }
 }
 
-// Ends the recording and tells what came of it. Without a source there was no microphone.
+// Ends the recording and tells what came of it. Without an open microphone there was none.
 void VoiceRecorder::finish() {
-    const bool hadMicrophone = m_source != nullptr;
+    const bool hadMicrophone = m_recording;
     drain();
-    m_samples.resize(std::min(m_samples.size(), longestSamples()));
+    if (m_samples.size() > longestSamples())
+        m_samples.resize(longestSamples());
     m_limit.stop();
-    closeSource();
+    const int rate = m_microphone.sampleRate();
+    stopListening();
     Result result;
     if (!hadMicrophone) {
         result.outcome = Outcome::NoMicrophone;
     } else {
-        const QList<float> word = VoiceTake::shaped(std::move(m_samples), m_format.sampleRate());
+        const QList<float> word = VoiceTake::shaped(std::move(m_samples), rate);
         if (!word.isEmpty()) {
             result.outcome = Outcome::Recorded;
-            result.wave = VoiceTake::waveFile(word, m_format.sampleRate());
+            result.wave = VoiceTake::waveFile(word, rate);
         }
     }
     m_samples.clear();
@@ -123,12 +110,9 @@ void VoiceRecorder::finish() {
         done(result);
 }
 
-void VoiceRecorder::closeSource() {
-    if (m_source == nullptr)
+void VoiceRecorder::stopListening() {
+    if (!m_recording)
         return;
-    QAudioSource* source = std::exchange(m_source, nullptr);
-    m_input = nullptr;
-    source->disconnect(this);
-    source->stop();
-    source->deleteLater();
+    m_recording = false;
+    m_microphone.close();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QAudioFormat>
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -8,10 +7,9 @@
 
 #include <functional>
 
-class QAudioSource;
-class QIODevice;
+#include "voice/microphone.h"
 
-// Records one spoken word from the desktop's default microphone (Qt Multimedia's QAudioSource).
+// Records one spoken word from a microphone (the desktop's in the program, voice/qt_microphone.h).
 // The recording stops by itself once the word has been followed by a short silence, or at the
 // latest after `longestMs`; the word is then made ready for the game (VoiceTake::shaped).
 class VoiceRecorder : public QObject {
@@ -31,7 +29,8 @@ public:
         QByteArray wave;
     };
 
-    explicit VoiceRecorder(int longestMs = kLongestMs, QObject* parent = nullptr);
+    explicit VoiceRecorder(Microphone& microphone, int longestMs = kLongestMs,
+                           QObject* parent = nullptr);
     ~VoiceRecorder() override;
 
     // Starts recording; `done` is called once, when the recording has ended (at once when there
@@ -39,20 +38,19 @@ public:
     void start(std::function<void(const Result&)> done);
     // Ends the recording without a result.
     void cancel();
-    bool isRecording() const { return m_source != nullptr; }
+    bool isRecording() const { return m_recording; }
 
 private:
     qsizetype longestSamples() const;
-    void drain();  // takes what the microphone has delivered
+    void drain();  // takes what the microphone has heard
     void readAvailable();
     void finish();
-    void closeSource();
+    void stopListening();
 
+    Microphone& m_microphone;
     int m_longestMs;
     QTimer m_limit;
-    QAudioSource* m_source = nullptr;
-    QIODevice* m_input = nullptr;
-    QAudioFormat m_format;
+    bool m_recording = false;
     QList<float> m_samples;
     qsizetype m_scanned = 0;  // samples already looked at for the end of the word
     bool m_heard = false;

@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include "state/wave_file.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -39,25 +41,6 @@ double decibels(double amplitude) {
 }
 }  // namespace
 
-QList<float> monoSamples(const QByteArray& raw, const QAudioFormat& format) {
-    const int frameBytes = format.bytesPerFrame();
-    const int sampleBytes = format.bytesPerSample();
-    const int channels = format.channelCount();
-    QList<float> mono;
-    if (frameBytes <= 0 || channels <= 0)
-        return mono;
-    const qsizetype frames = raw.size() / frameBytes;
-    mono.reserve(frames);
-    for (qsizetype f = 0; f < frames; ++f) {
-        const char* frame = raw.constData() + f * frameBytes;
-        float sum = 0;
-        for (int c = 0; c < channels; ++c)
-            sum += format.normalizedSampleValue(frame + c * sampleBytes);
-        mono.append(sum / float(channels));
-    }
-    return mono;
-}
-
 QList<float> shaped(QList<float> samples, int sampleRate) {
     const qsizetype run = std::max<qsizetype>(1, qsizetype(kHeardRunSeconds * sampleRate));
     const qsizetype first = firstHeard(samples, run, +1);
@@ -91,34 +74,15 @@ QList<float> shaped(QList<float> samples, int sampleRate) {
 }
 
 QByteArray waveFile(const QList<float>& samples, int sampleRate) {
-    const auto dataBytes = quint32(samples.size() * 2);
-    QByteArray file;
-    file.reserve(44 + qsizetype(dataBytes));
-    const auto put16 = [&file](quint16 v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        file.append(b, 2);
-    };
-    const auto put32 = [&file](quint32 v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        file.append(b, 4);
-    };
-    file.append("RIFF");
-    put32(36 + dataBytes);
-    file.append("WAVEfmt ");
-    put32(16);
-    put16(1);  // integer PCM
-    put16(1);  // mono
-    put32(quint32(sampleRate));
-    put32(quint32(sampleRate) * 2);
-    put16(2);
-    put16(16);
-    file.append("data");
-    put32(dataBytes);
-    for (float v : samples)
-        put16(quint16(qint16(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f))));
-    return file;
+    Wave wave;
+    wave.format = {WaveFormat::Sample::Int16, 1, sampleRate};
+    wave.samples.resize(samples.size() * 2);
+    char* out = wave.samples.data();
+    for (float v : samples) {
+        qToLittleEndian(qint16(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f)), out);
+        out += 2;
+    }
+    return waveFileBytes(wave);
 }
 
 }  // namespace VoiceTake

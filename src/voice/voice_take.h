@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QAudioFormat>
 #include <QByteArray>
 #include <QList>
 
@@ -15,9 +14,6 @@ inline constexpr float kHeardLevel = 0.01f;
 // peak goes above -1 dBFS.
 inline constexpr double kSpeechRmsDb = -16.0;
 inline constexpr double kHighestPeakDb = -1.0;
-
-// The samples of `raw` in [-1, 1], the channels of each frame mixed into one.
-QList<float> monoSamples(const QByteArray& raw, const QAudioFormat& format);
 
 // The word as the game plays it: cut to start at its first heard moment and to end after its
 // last (the game starts a sound on a touch, so leading silence would feel like lag), faded in

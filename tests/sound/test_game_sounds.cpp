@@ -63,11 +63,11 @@ void TestGameSounds::eachSound() {
 
     QFile f(soundsDir() + file);
     QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.fileName()));
-    const WaveClip clip = parseWave(f.readAll());
+    const Wave clip = parseWave(f.readAll());
     QVERIFY(clip.isPlayable());
-    QCOMPARE(clip.format.sampleFormat(), QAudioFormat::Int16);
-    QCOMPARE(clip.format.channelCount(), 1);
-    QCOMPARE(clip.format.sampleRate(), 22050);
+    QCOMPARE(clip.format.sample, WaveFormat::Sample::Int16);
+    QCOMPARE(clip.format.channels, 1);
+    QCOMPARE(clip.format.sampleRate, 22050);
 
     const qint64 ms = clip.durationUs() / 1000;
     QVERIFY2(ms >= minMs && ms <= maxMs, qPrintable(QStringLiteral("%1 ms").arg(ms)));

@@ -6,7 +6,9 @@
 // Tests that need the server skip when there is none. `withoutAudioServer` is meant to run on
 // its own with PULSE_SERVER pointing nowhere (a separate CTest entry).
 
-#include "sound/wave_builder.h"
+#include "state/install_places.h"
+#include "support/files.h"
+#include "support/sounds.h"
 #include "ui/sound_files.h"
 #include "ui/sound_player.h"
 
@@ -34,12 +36,6 @@ constexpr qint64 kToleranceMs = 50;
 // machine whose cores are all busy.
 constexpr qint64 kLateStartMs = 150;
 constexpr int kRate = 22050;
-
-void writeFile(const QString& name, const QByteArray& bytes) {
-    QFile f(name);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 void verifyPlayedFor(qint64 playedMs, qint64 lengthMs) {
     QVERIFY2(playedMs >= lengthMs - 2 && playedMs <= lengthMs + kLateStartMs,
@@ -184,9 +180,9 @@ void TestSoundPlayer::init() {
     QVERIFY(QDir::setCurrent(m_dir->path()));
     // The family's recordings of this test, never the user's own.
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("home"))));
-    writeFile(QStringLiteral("short.wav"), wave::tone(150, 880));
-    writeFile(QStringLiteral("mid.wav"), wave::tone(660, 660));
-    writeFile(QStringLiteral("long.wav"), wave::tone(1500, 440));
+    writeFile(QStringLiteral("short.wav"), toneFile(150, 880));
+    writeFile(QStringLiteral("mid.wav"), toneFile(660, 660));
+    writeFile(QStringLiteral("long.wav"), toneFile(1500, 440));
 }
 
 void TestSoundPlayer::cleanup() {
@@ -365,7 +361,7 @@ void TestSoundPlayer::silentFiles_data() {
 void TestSoundPlayer::silentFiles() {
     QFETCH(QString, file);
     writeFile(QStringLiteral("broken.wav"), "RIFF\x10\0\0\0WAVEjunkjunk");
-    writeFile(QStringLiteral("ピコ.wav"), wave::tone(100, 1760));
+    writeFile(QStringLiteral("ピコ.wav"), toneFile(100, 1760));
     QVERIFY(QDir().mkdir(QStringLiteral("folder.wav")));
 
     QtSoundPlayer player;
@@ -384,12 +380,12 @@ void TestSoundPlayer::silentFiles() {
 void TestSoundPlayer::fileChangedOnDiskIsReadAgain() {
     if (!haveServer())
         QSKIP("no audio server");
-    writeFile(QStringLiteral("ポコン.wav"), wave::tone(600, 500));
+    writeFile(QStringLiteral("ポコン.wav"), toneFile(600, 500));
     QtSoundPlayer player;
     QVERIFY(player.waitForOutput());
     // A different file under the same name, of another length: the new one plays.
     QThread::msleep(20);
-    writeFile(QStringLiteral("ポコン.wav"), wave::tone(200, 500));
+    writeFile(QStringLiteral("ポコン.wav"), toneFile(200, 500));
     QElapsedTimer clock;
     clock.start();
     player.playFile(QStringLiteral("ポコン.wav"));
@@ -397,20 +393,27 @@ void TestSoundPlayer::fileChangedOnDiskIsReadAgain() {
     verifyPlayedFor(endedMs, 200);
 }
 
-// Whatever the family's folder holds in place of a word, the game's own sound plays instead when
-// the family's is not a short, readable word: a sound the game waits for never holds the child
-// (Esc included) longer than the game's own sound, and a huge file is never read.
+// The family's recording of a word plays before the game's own, whether that lies in the folder
+// the game runs in or was installed with it. Whatever the family's folder holds in place of a
+// word, the game's own sound plays instead when the family's is not a short, readable word: a
+// sound the game waits for never holds the child (Esc included) longer than the game's own
+// sound, and a huge file is never read.
 void TestSoundPlayer::familySoundsHoldNoLongerThanTheGamesOwn_data() {
     QTest::addColumn<int>("soundNumber");
     QTest::addColumn<QByteArray>("family");  // "sparse" for a 1.5 GB file of nothing
     QTest::addColumn<int>("playsMs");
-    QTest::newRow("a recorded word") << int(Sound::OnceMore) << wave::tone(400, 500) << 400;
-    QTest::newRow("eight seconds of silence") << int(Sound::OnceMore) << wave::tone(8000, 0) << 660;
+    QTest::addColumn<bool>("ownInstalled");  // the game's own sound lies where it was installed
+    QTest::newRow("a recorded word") << int(Sound::OnceMore) << toneFile(400, 500) << 400 << false;
+    QTest::newRow("a recorded word, the game's own installed")
+        << int(Sound::OnceMore) << toneFile(400, 500) << 400 << true;
+    QTest::newRow("eight seconds of silence")
+        << int(Sound::OnceMore) << toneFile(8000, 0) << 660 << false;
     QTest::newRow("ブー is no word of the family's")
-        << int(Sound::Wrong) << wave::tone(1500, 500) << 300;
-    QTest::newRow("empty") << int(Sound::OnceMore) << QByteArray() << 660;
-    QTest::newRow("no sound in it") << int(Sound::OnceMore) << QByteArray("RIFF not a wave") << 660;
-    QTest::newRow("1.5 GB") << int(Sound::One) << QByteArray("sparse") << 660;
+        << int(Sound::Wrong) << toneFile(1500, 500) << 300 << false;
+    QTest::newRow("empty") << int(Sound::OnceMore) << QByteArray() << 660 << false;
+    QTest::newRow("no sound in it")
+        << int(Sound::OnceMore) << QByteArray("RIFF not a wave") << 660 << false;
+    QTest::newRow("1.5 GB") << int(Sound::One) << QByteArray("sparse") << 660 << false;
 }
 
 void TestSoundPlayer::familySoundsHoldNoLongerThanTheGamesOwn() {
@@ -418,10 +421,21 @@ void TestSoundPlayer::familySoundsHoldNoLongerThanTheGamesOwn() {
     const auto sound = Sound(soundNumber);
     QFETCH(QByteArray, family);
     QFETCH(int, playsMs);
+    QFETCH(bool, ownInstalled);
     if (!haveServer())
         QSKIP("no audio server");
     const QString name = soundFileName(sound);
-    writeFile(name, wave::tone(sound == Sound::Wrong ? 300 : 660, 700));  // the game's own
+    // The installed sounds of this test's program lie beside it in the build: made and removed
+    // here, where none were before.
+    const QString installed = installedDataFolder() + QStringLiteral("sounds/");
+    QVERIFY(!QFileInfo::exists(installed + name));
+    const QString own = ownInstalled ? installed + name : name;
+    const auto removeInstalled = qScopeGuard([&] {
+        if (ownInstalled && QFile::remove(own))
+            QDir().rmpath(installed);
+    });
+    QVERIFY(!ownInstalled || QDir().mkpath(installed));
+    writeFile(own, toneFile(sound == Sound::Wrong ? 300 : 660, 700));  // the game's own
     const QString folder = m_dir->filePath(QStringLiteral("home/kazoemashou/voice"));
     QVERIFY(QDir().mkpath(folder));
     QFile recording(folder + QLatin1Char('/') + name);

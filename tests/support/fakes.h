@@ -1,7 +1,7 @@
 #pragma once
 
 // Stand-ins for the game screen's ports, all on one simulated clock, so that whole rounds play
-// in tests deterministically and in no real time at all.
+// in tests deterministically and in no real time at all; and a microphone for the voice screen.
 
 #include <QList>
 #include <QMap>
@@ -12,8 +12,11 @@
 #include <array>
 #include <optional>
 #include <random>
+#include <utility>
 
 #include "game/ports.h"
+#include "ui/listening_player.h"
+#include "voice/microphone.h"
 
 // The sound's name in a failed comparison ("Hop", "Three").
 char* toString(Sound sound);
@@ -63,8 +66,9 @@ private:
 
 // One sound at a time. A sound "plays" for the length set for it (default 600 ms; 0 means its
 // file is missing: nothing plays). waitForSound moves the clock to the sound's end without
-// firing any step.
-class FakeSoundPlayer : public SoundPlayer {
+// firing any step. A sound file (the voice screen's recording before it is kept) is noted and
+// never plays.
+class FakeSoundPlayer : public SoundPlayer, public ListeningPlayer {
 public:
     explicit FakeSoundPlayer(SimClock& clock) : m_clock(clock) {}
 
@@ -75,6 +79,7 @@ public:
     bool isPlaying() const override { return m_clock.now < m_endsAt; }
     void waitForSound() override;
     void silence() override;
+    void playFile(const QString& path) override { filesPlayed.append(path); }
 
     // The sound that is heard now, if any.
     std::optional<Sound> current() const;
@@ -88,6 +93,7 @@ public:
     QList<Played> plays;  // every play() in order
     int silences = 0;
     int waits = 0;
+    QStringList filesPlayed;
     // The sounds played from `since` on, in order.
     QList<Sound> soundsSince(qint64 since) const;
 
@@ -153,4 +159,34 @@ public:
     void questionAsked() override;
     void cardChosen(int number, bool right) override;
     void roundEnded(bool cutShort) override;
+};
+
+// A microphone that hears what the test gives it, at `rate`. With `present` false there is none.
+class FakeMicrophone : public Microphone {
+public:
+    bool present = true;
+    int rate = 10000;
+
+    bool open() override { return m_open = present; }
+    int sampleRate() const override { return rate; }
+    QList<float> takeSamples() override { return std::exchange(m_waiting, {}); }
+    void close() override { m_open = false; }
+    bool isOpen() const { return m_open; }
+
+    // The microphone hears `samples`, all at once, and says so while it is open.
+    void hear(const QList<float>& samples) {
+        m_waiting += samples;
+        if (m_open && heard)
+            heard();
+    }
+    // The microphone is unplugged.
+    void unplug() {
+        if (m_open && lost)
+            lost();
+        m_open = false;
+    }
+
+private:
+    bool m_open = false;
+    QList<float> m_waiting;
 };
