@@ -6,6 +6,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace {
 
 // "windows-31j" is code page 932 as Windows has it (NEC and IBM extensions, the Windows forms of
@@ -57,9 +59,13 @@ ReadResult readTextFile(const QString& path, qint64 maxBytes) {
     if (!file.open(QIODevice::ReadOnly)) {
         return {ReadStatus::Unreadable, {}};
     }
-    // The file may have grown since it was looked at: never read more than one byte past the
-    // limit, so that a growing file costs no more memory than a big one.
-    QByteArray bytes = file.read(maxBytes + 1);
+    // Read as large as the file is (a read asks for its whole size in memory at once: the limit
+    // would cost a sound 16 MiB each time). The file may have grown since it was looked at:
+    // never more than one byte past the limit, so that a growing file costs no more memory than
+    // a big one.
+    QByteArray bytes = file.read(std::min(info.size(), maxBytes) + 1);
+    if (bytes.size() <= maxBytes && !file.atEnd())
+        bytes += file.read(maxBytes + 1 - bytes.size());
     if (bytes.size() > maxBytes || file.error() != QFileDevice::NoError) {
         return {ReadStatus::Unreadable, {}};
     }
