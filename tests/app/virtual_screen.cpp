@@ -74,10 +74,10 @@ QProcessEnvironment withUtf8Locale(QProcessEnvironment environment) {
 }
 }  // namespace
 
-bool VirtualScreen::run(const QString& program, const QStringList& arguments, QString* output,
-                        int timeoutMs) const {
+bool runTool(const QProcessEnvironment& environment, const QString& program,
+             const QStringList& arguments, QString* output, int timeoutMs) {
     QProcess tool;
-    tool.setProcessEnvironment(withUtf8Locale(environment()));
+    tool.setProcessEnvironment(environment);
     tool.start(program, arguments);
     if (!tool.waitForFinished(timeoutMs)) {
         tool.kill();
@@ -87,6 +87,11 @@ bool VirtualScreen::run(const QString& program, const QStringList& arguments, QS
     if (output)
         *output = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
     return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+bool VirtualScreen::run(const QString& program, const QStringList& arguments, QString* output,
+                        int timeoutMs) const {
+    return runTool(withUtf8Locale(environment()), program, arguments, output, timeoutMs);
 }
 
 bool VirtualScreen::xdotool(const QStringList& arguments, QString* output) const {

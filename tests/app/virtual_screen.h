@@ -6,6 +6,11 @@
 #include <QString>
 #include <QStringList>
 
+// Runs a desktop tool (xdotool, swaymsg, grim…) in `environment`; true when it ended well within
+// `timeoutMs`. What it printed goes to `output`, trimmed. A tool that hangs is killed.
+bool runTool(const QProcessEnvironment& environment, const QString& program,
+             const QStringList& arguments, QString* output, int timeoutMs);
+
 // A private X server (Xvfb) for tests that run the real program and drive it with real pointer
 // and key events through xdotool, as a person at the screen would.
 class VirtualScreen {

@@ -25,6 +25,15 @@ SharedState pictures() {
     state.selectedFiles = state.characterFiles;
     return state;
 }
+// A record in a folder of its own, opened, with its children, and the pictures to mark them by.
+struct RecordOfChildren {
+    RecordOfChildren() { store.open(); }
+    QTemporaryDir dir;
+    FakeClock clock;
+    SharedState state = pictures();
+    RecordStore store{dir.filePath(QStringLiteral("record.sqlite")), clock};
+    Children children{store, clock};
+};
 }  // namespace
 
 class ChildrenScreensTest : public QObject {
@@ -36,14 +45,10 @@ private slots:
 };
 
 void ChildrenScreensTest::childrenAreAddedChangedAndRemoved() {
-    QTemporaryDir dir;
-    FakeClock clock;
-    SharedState state = pictures();
-    RecordStore store(dir.filePath(QStringLiteral("record.sqlite")), clock);
-    store.open();
-    Children record(store, clock);
+    RecordOfChildren rig;
+    Children& record = rig.children;
     int returns = 0;
-    ChildrenScreen screen(record, state, [&] { ++returns; });
+    ChildrenScreen screen(record, rig.state, [&] { ++returns; });
     screen.open();
     auto* name = screen.findChild<QLineEdit*>(QStringLiteral("nameEdit"));
     auto* marks = screen.findChild<QListWidget*>(QStringLiteral("markList"));
@@ -131,13 +136,8 @@ void ChildrenScreensTest::whoPlaysTakesOneTouchOrTheKeys() {
 // screens, opened by a held key, every letter typed arrives at once.
 void ChildrenScreensTest::lockLeavesTheAdultsTypingAlone() {
     ClassroomLock lock;
-    QTemporaryDir dir;
-    FakeClock clock;
-    SharedState state = pictures();
-    RecordStore store(dir.filePath(QStringLiteral("record.sqlite")), clock);
-    store.open();
-    Children record(store, clock);
-    ChildrenScreen screen(record, state, [] {});
+    RecordOfChildren rig;
+    ChildrenScreen screen(rig.children, rig.state, [] {});
     screen.open();
     auto* name = screen.findChild<QLineEdit*>(QStringLiteral("nameEdit"));
     QVERIFY(name);

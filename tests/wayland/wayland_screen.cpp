@@ -12,6 +12,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include "app/virtual_screen.h"
+
 namespace {
 void stop(QProcess& process) {
     if (process.state() == QProcess::NotRunning)
@@ -169,17 +171,7 @@ void WaylandScreen::start(QProcess& process, const QString& program, const QStri
 
 bool WaylandScreen::run(const QString& program, const QStringList& arguments, QString* output,
                         int timeoutMs) const {
-    QProcess tool;
-    tool.setProcessEnvironment(clientEnvironment());
-    tool.start(program, arguments);
-    if (!tool.waitForFinished(timeoutMs)) {
-        tool.kill();
-        tool.waitForFinished(1000);
-        return false;
-    }
-    if (output)
-        *output = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
-    return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+    return runTool(clientEnvironment(), program, arguments, output, timeoutMs);
 }
 
 QJsonArray WaylandScreen::windows() const {
