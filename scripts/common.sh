@@ -52,11 +52,13 @@ kazoe_clang_version() {
             sort -n | tail -n 1 ;;
     esac
 }
-# The packages of that clang: the compiler and its sanitizer and libFuzzer run-times.
+# The packages of that clang: the compiler, its sanitizer and libFuzzer run-times, and LLVM's
+# tools, whose symbolizer names the functions in a sanitizer's report (Debian 13's clang does not
+# bring it along as Debian 12's does).
 kazoe_clang_packages() {
     local version
     version="$(kazoe_clang_version)"
-    echo "clang-${version:-14} libclang-rt-${version:-14}-dev"
+    echo "clang-${version:-14} libclang-rt-${version:-14}-dev llvm-${version:-14}"
 }
 
 # The game's window name and files are Japanese. Under a locale that is not UTF-8 (a fresh
