@@ -74,9 +74,7 @@ void ChildrenScreen::buildControls() {
     makeLabel(this, "markLabel", QStringLiteral("マーク（キャラを１つえらぶ）"), Layout::markLabel);
     m_markList = makePictureList(this, "markList", Layout::markList, &m_markThumbnails);
 
-    m_messageLine = makeLabel(this, "messageLine", QString(), Layout::messageLine);
-    m_messageLine->setWordWrap(true);
-    m_messageLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_messageLine = new MessageLine(this, toPixels(Layout::messageLine));
 
     ScreenButton* addButton =
         makeButton(this, "addButton", QStringLiteral("追加"), Layout::addButton);
@@ -220,15 +218,8 @@ void ChildrenScreen::cancel() {
     returnToGame();
 }
 
-// The message line: a problem in red, anything else in the text colour.
 void ChildrenScreen::say(const QString& message, bool problem) {
-    QString shown = message;
-    shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    m_messageLine->setText(shown);
-    QPalette colours = palette();
-    if (problem)
-        colours.setColor(QPalette::WindowText, Qt::red);
-    m_messageLine->setPalette(colours);
+    problem ? m_messageLine->sayProblem(message) : m_messageLine->say(message);
 }
 
 void ChildrenScreen::sayProblem(const ChildProblem& problem) {

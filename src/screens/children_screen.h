@@ -45,6 +45,6 @@ private:
     QListWidget* m_markList = nullptr;
     ThumbnailDelegate* m_markThumbnails = nullptr;
     ThumbnailDelegate* m_childThumbnails = nullptr;
-    QLabel* m_messageLine = nullptr;
+    ScreenParts::MessageLine* m_messageLine = nullptr;
     qint64 m_removeAsked = 0;  // the child "削除" was pressed for once; 0: none
 };

@@ -83,11 +83,7 @@ void RecordScreen::buildControls() {
     m_mistakes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_mistakes->setTextFormat(Qt::RichText);
 
-    m_messageLine = new QLabel(this);
-    m_messageLine->setTextFormat(Qt::PlainText);  // it names children and files
-    m_messageLine->setObjectName(QStringLiteral("messageLine"));
-    m_messageLine->setGeometry(16, 540, 868, 44);
-    m_messageLine->setWordWrap(true);
+    m_messageLine = new MessageLine(this, QRect(16, 540, 868, 44));
 
     const auto makeButton = [this](const char* name, const QString& caption, int x, int w) {
         auto* button = new ScreenButton(caption, this);
@@ -128,7 +124,7 @@ void RecordScreen::load() {
                 m_childChoice->setCurrentIndex(m_childChoice->count() - 1);
         }
     }
-    say(m_childChoice->count() == 0
+    m_messageLine->say(m_childChoice->count() == 0
             ? QStringLiteral("記録のあるこどもがいません。こどもの登録（C）で追加してください。")
             : QString());
     showChild();
@@ -169,9 +165,11 @@ void RecordScreen::exportCsv(bool everyChild) {
     const bool written =
         m_report->writeCsv(buffer, everyChild ? std::nullopt : std::optional(chosenChild())) &&
         writeFileAtomically(path, csv, &error);
-    say(written ? QStringLiteral("保存しました：%1").arg(QDir::toNativeSeparators(path))
-                : QStringLiteral("保存できませんでした：%1（%2）")
-                      .arg(QDir::toNativeSeparators(path), error));
+    if (written)
+        m_messageLine->say(QStringLiteral("保存しました：%1").arg(QDir::toNativeSeparators(path)));
+    else
+        m_messageLine->sayProblem(QStringLiteral("保存できませんでした：%1（%2）")
+                                      .arg(QDir::toNativeSeparators(path), error));
 }
 
 void RecordScreen::printPdf() {
@@ -185,8 +183,10 @@ void RecordScreen::printPdf() {
         children.append({m_childChoice->itemData(i).toLongLong(), m_childChoice->itemText(i), {}});
     const QString path = QDir(folder).filePath(QStringLiteral("きろく.pdf"));
     const QString problem = ReportPdf::write(path, *m_report, children, m_clock.today());
-    say(problem.isEmpty() ? QStringLiteral("保存しました：%1").arg(QDir::toNativeSeparators(path))
-                          : problem);
+    if (problem.isEmpty())
+        m_messageLine->say(QStringLiteral("保存しました：%1").arg(QDir::toNativeSeparators(path)));
+    else
+        m_messageLine->sayProblem(problem);
 }
 
 void RecordScreen::deleteChild() {
@@ -201,17 +201,13 @@ void RecordScreen::deleteChild() {
             QStringLiteral("きろく")))
         return;
     if (const ChildProblem problem = m_children.remove(child)) {
-        say(RecordWords::problem(problem.record));
+        m_messageLine->sayProblem(RecordWords::problem(problem.record));
         return;
     }
     load();
-    say(QStringLiteral("「%1」の記録を削除しました。").arg(name));
+    m_messageLine->say(QStringLiteral("「%1」の記録を削除しました。").arg(name));
 }
 
 void RecordScreen::cancel() {
     returnToGame();
-}
-
-void RecordScreen::say(const QString& message) {
-    m_messageLine->setText(message);
 }

@@ -36,7 +36,6 @@ private:
     void printPdf();
     void deleteChild();
     void cancel() override;
-    void say(const QString& message);
     qint64 chosenChild() const;
 
     RecordStore& m_store;
@@ -47,5 +46,5 @@ private:
     QComboBox* m_childChoice = nullptr;
     Views* m_views = nullptr;
     QLabel* m_mistakes = nullptr;
-    QLabel* m_messageLine = nullptr;
+    ScreenParts::MessageLine* m_messageLine = nullptr;
 };

@@ -223,6 +223,35 @@ ScreenButton* makeButton(QWidget* window, const char* name, const QString& capti
     return button;
 }
 
+MessageLine::MessageLine(QWidget* window, const QRect& place) : QLabel(window) {
+    setObjectName(QStringLiteral("messageLine"));
+    setTextFormat(Qt::PlainText);
+    setWordWrap(true);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setGeometry(place);
+}
+
+void MessageLine::say(const QString& news) {
+    show(news, false);
+}
+
+void MessageLine::sayProblem(const QString& problem) {
+    show(problem, true);
+}
+
+void MessageLine::show(const QString& text, bool problem) {
+    m_problem = problem;
+    // One paragraph: the line is only a few rows high, and a message's own line breaks (made for
+    // a box) would leave rows half empty.
+    QString shown = text;
+    shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    setText(shown);
+    QPalette colours = parentWidget()->palette();
+    if (problem)
+        colours.setColor(QPalette::WindowText, Qt::red);
+    setPalette(colours);
+}
+
 QLabel* makeCreditLine(QWidget* window) {
     auto* label = new QLabel(QStringLiteral("かぞえましょう　せいさく"), window);
     label->setAlignment(Qt::AlignCenter);

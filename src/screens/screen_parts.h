@@ -108,6 +108,22 @@ protected:
 ScreenButton* makeButton(QWidget* window, const char* name, const QString& caption,
                          const DesignBox& place);
 
+// The one line where an adult screen tells what it did or what went wrong: plain text (it names
+// children and files), wrapped, from the top left; news in the text colour, a problem in red. The
+// voice, children and record screens tell everything here and keep boxes for the questions they
+// ask; the settings and pictures screens keep the game's own boxes, as they always had them.
+class MessageLine : public QLabel {
+public:
+    MessageLine(QWidget* window, const QRect& place);
+    void say(const QString& news);
+    void sayProblem(const QString& problem);
+    bool showsProblem() const { return m_problem; }
+
+private:
+    void show(const QString& text, bool problem);
+    bool m_problem = false;
+};
+
 // The maker's credit line: black on the button-shadow grey.
 QLabel* makeCreditLine(QWidget* window);
 

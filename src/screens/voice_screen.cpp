@@ -9,7 +9,6 @@
 
 #include "screens/screen_layouts.h"
 #include "state/family_voice.h"
-#include "ui/message_box.h"
 #include "ui/sound_files.h"
 #include "voice/qt_microphone.h"
 
@@ -20,18 +19,19 @@ namespace {
 // Where the controls lie, in twips: the buttons down the left, the words on the right.
 namespace Layout {
 constexpr int kWidth = 6600;
-constexpr int kHeight = 5640;
-constexpr DesignBox outline{120, 120, 6360, 5400};
+constexpr int kHeight = 6240;
+constexpr DesignBox outline{120, 120, 6360, 6000};
 constexpr DesignBox title{360, 360, 2775, 375};
 constexpr DesignBox listenNowButton{480, 1080, 2535, 375};   // "いまの声を聞く"
 constexpr DesignBox recordButton{480, 1620, 2535, 375};      // "録音する"
 constexpr DesignBox listenTakeButton{480, 2160, 2535, 375};  // "録音を聞く"
 constexpr DesignBox keepButton{480, 2700, 2535, 375};        // "この声にする"
 constexpr DesignBox builtInButton{480, 3240, 2535, 375};     // "元の声に戻す"
-constexpr DesignBox message{360, 3720, 2895, 780};
-constexpr DesignBox backButton{480, 4560, 2535, 375};  // "戻る"
-constexpr DesignBox credit{480, 5100, 2535, 255};
-constexpr DesignBox wordList{3480, 480, 2760, 4800};
+// The message line: tall enough for a problem with a folder's path.
+constexpr DesignBox message{360, 3720, 2895, 1380};
+constexpr DesignBox backButton{480, 5160, 2535, 375};  // "戻る"
+constexpr DesignBox credit{480, 5700, 2535, 255};
+constexpr DesignBox wordList{3480, 480, 2760, 5400};
 }  // namespace Layout
 
 struct SpokenWord {
@@ -110,11 +110,7 @@ void VoiceScreen::buildControls() {
         makeButton("builtInButton", QStringLiteral("元の声に戻す"), Layout::builtInButton);
     m_backButton = makeButton("backButton", QStringLiteral("戻る"), Layout::backButton);
 
-    m_message = new QLabel(this);
-    m_message->setObjectName(QStringLiteral("message"));
-    m_message->setGeometry(toPixels(Layout::message));
-    m_message->setWordWrap(true);
-    m_message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_message = new MessageLine(this, toPixels(Layout::message));
 
     QLabel* title = makeTitle(QStringLiteral("こえ"), this);
     title->setObjectName(QStringLiteral("title"));
@@ -165,7 +161,7 @@ QString VoiceScreen::chosenWord() const {
 // Tells which voice the chosen word has now.
 void VoiceScreen::showChosen() {
     const bool recorded = !familyRecording(soundFileName(chosenSound())).isEmpty();
-    m_message->setText(
+    m_message->say(
         QStringLiteral("「%1」は、いま%2です。")
             .arg(chosenWord(), recorded ? QStringLiteral("録音した声") : QStringLiteral("元の声")));
     if (QListWidgetItem* item = m_wordList->currentItem())
@@ -194,31 +190,29 @@ void VoiceScreen::record() {
     // The microphone must not hear the game's own voice.
     m_sound.silence();
     dropTake();
-    m_message->setText(
+    m_message->say(
         QStringLiteral("「%1」と話してください。話し終わると録音は止まります。").arg(chosenWord()));
     m_recorder.start([this](const VoiceRecorder::Result& result) {
         switch (result.outcome) {
             case VoiceRecorder::Outcome::Recorded:
                 m_take = result.wave;
-                m_message->setText(
+                m_message->say(
                     QStringLiteral("録音しました。「録音を聞く」で聞いて、よければ"
                                    "「この声にする」を押してください。"));
                 break;
             case VoiceRecorder::Outcome::NoMicrophone:
                 showChosen();
-                showWarning(this,
-                            QStringLiteral("マイクが見つかりません！\nマイクをつないでから、もう一"
-                                           "度「録音する」を押してください。") +
-                                kKeptEarlier,
-                            QStringLiteral("録音"));
+                m_message->sayProblem(
+                    QStringLiteral("マイクが見つかりません！\nマイクをつないでから、もう一"
+                                   "度「録音する」を押してください。") +
+                    kKeptEarlier);
                 break;
             case VoiceRecorder::Outcome::Silent:
                 showChosen();
-                showWarning(this,
-                            QStringLiteral("声が聞こえませんでした！\nマイクの音量を確かめて、もう"
-                                           "一度「録音する」を押してください。") +
-                                kKeptEarlier,
-                            QStringLiteral("録音"));
+                m_message->sayProblem(
+                    QStringLiteral("声が聞こえませんでした！\nマイクの音量を確かめて、もう"
+                                   "一度「録音する」を押してください。") +
+                    kKeptEarlier);
                 break;
         }
         enableButtons();
@@ -245,12 +239,10 @@ void VoiceScreen::keepTake() {
         return;
     m_sound.silence();
     if (!saveFamilyRecording(soundFileName(chosenSound()), m_take)) {
-        showWarning(this,
-                    QStringLiteral("録音を保存できませんでした！\n%1 に書き込めるか確かめてくださ"
-                                   "い。")
-                            .arg(QDir::toNativeSeparators(familyVoiceFolder())) +
-                        kKeptEarlier,
-                    QStringLiteral("録音の保存"));
+        m_message->sayProblem(
+            QStringLiteral("録音を保存できませんでした！\n%1 に書き込めるか確かめてください。")
+                .arg(QDir::toNativeSeparators(familyVoiceFolder())) +
+            kKeptEarlier);
         return;  // the recording stays, to be kept once the folder can be written
     }
     dropTake();
@@ -259,13 +251,12 @@ void VoiceScreen::keepTake() {
 
 void VoiceScreen::backToBuiltIn() {
     m_sound.silence();
-    if (!removeFamilyRecording(soundFileName(chosenSound()))) {
-        showWarning(this,
-                    QStringLiteral("録音を消せませんでした！\n%1 を確かめてください。")
-                        .arg(QDir::toNativeSeparators(familyVoiceFolder())),
-                    QStringLiteral("元の声に戻す"));
-    }
+    const bool removed = removeFamilyRecording(soundFileName(chosenSound()));
     showChosen();
+    if (!removed) {
+        m_message->sayProblem(QStringLiteral("録音を消せませんでした！\n%1 を確かめてください。")
+                                  .arg(QDir::toNativeSeparators(familyVoiceFolder())));
+    }
 }
 
 void VoiceScreen::dropTake() {

@@ -52,7 +52,7 @@ private:
     std::unique_ptr<QtMicrophone> m_desktopMicrophone;  // when no other was given
     VoiceRecorder m_recorder;
     QListWidget* m_wordList = nullptr;
-    QLabel* m_message = nullptr;
+    ScreenParts::MessageLine* m_message = nullptr;
     QPushButton* m_listenNowButton = nullptr;
     QPushButton* m_recordButton = nullptr;
     QPushButton* m_listenTakeButton = nullptr;

@@ -18,6 +18,7 @@
 
 #include <csignal>
 
+#include "screens/screen_parts.h"
 #include "support/files.h"
 #include "ui/message_box.h"
 
@@ -48,6 +49,12 @@ public:
 
     QList<QPair<QString, QString>> messages;
 };
+
+// What an adult screen's message line shows as a problem (in red); empty when it shows none.
+inline QString problemShown(const QWidget& screen) {
+    const auto* line = screen.findChild<ScreenParts::MessageLine*>(QStringLiteral("messageLine"));
+    return line != nullptr && line->showsProblem() ? line->text() : QString();
+}
 
 // While one lives, no file of this process can grow beyond one byte: every save fails the way a
 // full disk makes it fail, whoever runs the test (even an administrator, whom a read-only folder
