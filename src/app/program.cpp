@@ -75,12 +75,12 @@ bool Program::start() {
                                           static_cast<GameHost&>(*this));
     m_window = std::make_unique<GameWindow>(*m_game, m_pictures);
     m_window->dropInputQueuedDuringWaits(m_timers);
+    m_clock = std::make_unique<ComputerClock>();
     if (m_options.locked)
-        new ClassroomLock(qApp);  // watches every window of the program; the program owns it
+        m_lock = std::make_unique<ClassroomLock>(*m_clock);  // watches every window of the program
 
     // Each child's record. What the adult must hear of it is shown at start-up, before the first
     // round, or as an adult's key is pressed: never over a child's round.
-    m_clock = std::make_unique<ComputerClock>();
     m_record = std::make_unique<RecordStore>(m_recordPath, *m_clock);
     m_childrenInRecord = std::make_unique<Children>(*m_record, *m_clock);
     // The rounds of the child who plays, handed to the store as they end.

@@ -17,8 +17,9 @@
 
 class Children;
 class ChildrenScreen;
-class GameWindow;
+class ClassroomLock;
 class Clock;
+class GameWindow;
 class RecordScreen;
 class RecordStore;
 class Recorder;
@@ -76,6 +77,7 @@ private:
     std::unique_ptr<GameScreen> m_game;
     std::unique_ptr<GameWindow> m_window;
     std::unique_ptr<Clock> m_clock;
+    std::unique_ptr<ClassroomLock> m_lock;  // only when started locked
     // Each child's record: the file, the children in it, the rounds of the child who plays.
     std::unique_ptr<RecordStore> m_record;
     std::unique_ptr<Children> m_childrenInRecord;

@@ -9,12 +9,6 @@
 #include "game/game_screen.h"
 
 namespace {
-// How long after the two seconds the hold looks again, to see the input that came before them.
-constexpr int kLookAgainMs = 50;
-// A look that comes later than this after it fell due was held up: the program was blocked,
-// and the key may have been let go meanwhile. (Not less: a busy machine is late a little at
-// every turn, and the adult must still be able to end the game.)
-constexpr qint64 kHeldUpMs = 100;
 // The property that marks the adult's own screens.
 constexpr char kAdultsOwn[] = "adultsOwnScreen";
 
@@ -47,15 +41,8 @@ const QWidget* widgetOf(const QWindow* window) {
 }
 }  // namespace
 
-ClassroomLock::ClassroomLock(QObject* parent) : QObject(parent) {
-    m_clock.start();
-    m_hold.setSingleShot(true);
-    // A coarse timer may fire up to a tenth of a second early: the adult holds two full seconds.
-    m_hold.setTimerType(Qt::PreciseTimer);
-    connect(&m_hold, &QTimer::timeout, this, &ClassroomLock::holdTimeUp);
-    m_release.setSingleShot(true);
-    m_release.setInterval(50);
-    connect(&m_release, &QTimer::timeout, this, &ClassroomLock::letGo);
+ClassroomLock::ClassroomLock(const Clock& clock, QObject* parent)
+    : QObject(parent), m_hold(clock, m_holdAlarm, m_releaseAlarm, [this] { handOn(); }) {
     // The whole program, not one window: every window the child can reach, now or later.
     QCoreApplication::instance()->installEventFilter(this);
 }
@@ -64,31 +51,12 @@ void ClassroomLock::leaveToTheAdult(QWidget& screen) {
     screen.setProperty(kAdultsOwn, true);
 }
 
-void ClassroomLock::letGo() {
-    m_heldKey = 0;
-    m_receiver = nullptr;
-    m_hold.stop();
-    m_release.stop();
-}
-
-void ClassroomLock::holdTimeUp() {
-    // The two seconds are up, yet the key's release may still wait in the queue: the program may
-    // have been blocked as they ran out (a wait for a sound), and a timer is served before the
-    // input that came meanwhile. So the hold is done only at a second look, a moment later, that
-    // finds the program running on time and the key still down; the queued input is seen first.
-    const bool heldUp = m_clock.elapsed() - m_dueAt > kHeldUpMs;
-    if (!m_lookedOnce || heldUp || m_release.isActive()) {
-        m_lookedOnce = true;
-        m_dueAt = m_clock.elapsed() + kLookAgainMs;
-        m_hold.start(kLookAgainMs);
-        return;
-    }
+void ClassroomLock::handOn() {
     if (!m_receiver) {
-        letGo();
+        m_hold.letGo();
         return;
     }
-    // The window does with the held key what it does with a press. The key stays held: its
-    // repeats do nothing more, and its release ends the hold.
+    // The window does with the held key what it does with a press.
     QKeyEvent press(QEvent::KeyPress, m_qtKey, m_modifiers, m_text);
     m_handingOn = &press;
     QCoreApplication::sendEvent(m_receiver, &press);
@@ -99,20 +67,11 @@ bool ClassroomLock::keyPressed(QWidget& receiver, const QKeyEvent& key) {
     const int code = gameKeyOf(key);
     if (!GameKey::isAdultKey(code))
         return false;
-    const bool repeat =
-        code == m_heldKey &&
-        (key.isAutoRepeat() || (m_release.isActive() && key.timestamp() == m_releasedAt));
-    m_release.stop();
-    // The held key repeating changes nothing; a new press starts its own two seconds.
-    if (!repeat) {
+    if (m_hold.pressed(code, key.isAutoRepeat(), key.timestamp())) {
         m_receiver = &receiver;
-        m_heldKey = code;
         m_qtKey = key.key();
         m_modifiers = key.modifiers();
         m_text = key.text();
-        m_lookedOnce = false;
-        m_dueAt = m_clock.elapsed() + kHoldMs;
-        m_hold.start(kHoldMs);
     }
     return true;
 }
@@ -149,17 +108,14 @@ bool ClassroomLock::eventFilter(QObject* watched, QEvent* event) {
             return keyPressed(widget, static_cast<const QKeyEvent&>(*event));
         case QEvent::KeyRelease: {
             const auto& key = static_cast<const QKeyEvent&>(*event);
-            if (m_heldKey != 0 && gameKeyOf(key) == m_heldKey && !key.isAutoRepeat()) {
-                m_releasedAt = key.timestamp();
-                m_release.start();
-            }
+            m_hold.released(gameKeyOf(key), key.isAutoRepeat(), key.timestamp());
             return false;
         }
         case QEvent::FocusOut:
         case QEvent::WindowDeactivate:
             // A key let go elsewhere is never seen here.
             if (m_receiver && widget.window() == m_receiver->window())
-                letGo();
+                m_hold.letGo();
             return false;
         default:
             return false;

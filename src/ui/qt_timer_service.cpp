@@ -19,3 +19,12 @@ void QtTimerService::start(Step step, int intervalMs) {
 void QtTimerService::stop(Step step) {
     m_timers[static_cast<int>(step)].stop();
 }
+
+QtAlarm::QtAlarm() {
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (rang)
+            rang();
+    });
+}

@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "game/key_hold.h"
 #include "game/ports.h"
 
 // The game's timed steps on Qt's event loop, one timer each.
@@ -16,4 +17,16 @@ public:
 
 private:
     std::array<QTimer, kStepCount> m_timers;
+};
+
+// An alarm on Qt's event loop: a precise single-shot timer (a coarse one may ring a tenth of a
+// second early, and the adult holds a key two full seconds).
+class QtAlarm : public QObject, public Alarm {
+public:
+    QtAlarm();
+    void start(int ms) override { m_timer.start(ms); }
+    void stop() override { m_timer.stop(); }
+
+private:
+    QTimer m_timer;
 };

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+#include "game/key_hold.h"
+#include "support/fakes.h"
 #include "support/game_rig.h"
 
 namespace {
@@ -85,6 +87,8 @@ private slots:
     void keys();
     void stopAtEveryStep_data();
     void stopAtEveryStep();
+    void lockedKeyActsOnlyWhenHeld_data();
+    void lockedKeyActsOnlyWhenHeld();
 };
 
 void KeysTest::keys_data() {
@@ -207,6 +211,85 @@ void KeysTest::stopAtEveryStep() {
         Child again(rig);
         QVERIFY2(again.catchAll(), where);
     }
+}
+
+// The classroom lock's hold, in simulated time. What the adult's hand does is a list of key
+// events; while the program is blocked (a wait for a sound) nothing is seen, and when it runs again
+// the alarms that fell due are served before the input that came meanwhile, as Qt serves them.
+struct KeyInput {
+    enum Kind { Press, Repeat, Release, Lost } kind;
+    qint64 at;
+    quint64 stamp = 0;  // the system's time stamp; the time itself unless told
+};
+using KeyInputs = QList<KeyInput>;
+Q_DECLARE_METATYPE(KeyInputs)
+
+void KeysTest::lockedKeyActsOnlyWhenHeld_data() {
+    QTest::addColumn<KeyInputs>("hand");
+    QTest::addColumn<int>("blockedFrom");
+    QTest::addColumn<int>("blockedUntil");
+    QTest::addColumn<QList<qint64>>("acts");
+    const qint64 held = KeyHold::kHoldMs + KeyHold::kLookAgainMs;
+    using K = KeyInput;
+    QTest::newRow("held: acts at the second look")
+        << KeyInputs{{K::Press, 0}} << 0 << 0 << QList<qint64>{held};
+    QTest::newRow("a tap does nothing")
+        << KeyInputs{{K::Press, 0}, {K::Release, 150}} << 0 << 0 << QList<qint64>{};
+    QTest::newRow("let go just before two seconds")
+        << KeyInputs{{K::Press, 0}, {K::Release, 1990}} << 0 << 0 << QList<qint64>{};
+    QTest::newRow("repeats under X (release and press, one stamp) are held")
+        << KeyInputs{{K::Press, 0},
+                     {K::Release, 500, 500},
+                     {K::Press, 500, 500},
+                     {K::Release, 530, 530},
+                     {K::Press, 530, 530}}
+        << 0 << 0 << QList<qint64>{held};
+    QTest::newRow("marked repeats are held; after acting, nothing more")
+        << KeyInputs{{K::Press, 0}, {K::Repeat, 500}, {K::Repeat, 2100}, {K::Repeat, 3000}} << 0
+        << 0 << QList<qint64>{held};
+    QTest::newRow("a second press starts its own two seconds")
+        << KeyInputs{{K::Press, 0}, {K::Release, 800}, {K::Press, 1000}} << 0 << 0
+        << QList<qint64>{1000 + held};
+    QTest::newRow("the window lost the keyboard")
+        << KeyInputs{{K::Press, 0}, {K::Lost, 1200}} << 0 << 0 << QList<qint64>{};
+    QTest::newRow("let go while blocked just past two seconds")
+        << KeyInputs{{K::Press, 0}, {K::Release, 1000}} << 900 << 2030 << QList<qint64>{};
+    QTest::newRow("let go while blocked a second past")
+        << KeyInputs{{K::Press, 0}, {K::Release, 1000}} << 900 << 3000 << QList<qint64>{};
+    QTest::newRow("held through a block: acts once the program runs on time")
+        << KeyInputs{{K::Press, 0}} << 900 << 3000
+        << QList<qint64>{3000 + KeyHold::kLookAgainMs};
+}
+
+void KeysTest::lockedKeyActsOnlyWhenHeld() {
+    QFETCH(KeyInputs, hand);
+    QFETCH(int, blockedFrom);
+    QFETCH(int, blockedUntil);
+    QFETCH(QList<qint64>, acts);
+    SimClock time;
+    const FakeClock clock(&time);
+    FakeAlarm holdAlarm(time);
+    FakeAlarm releaseAlarm(time);
+    QList<qint64> acted;
+    KeyHold hold(clock, holdAlarm, releaseAlarm, [&] { acted << time.now; });
+    int next = 0;
+    for (; time.now < 6000; ++time.now) {
+        if (time.now >= blockedFrom && time.now < blockedUntil)
+            continue;
+        holdAlarm.ringIfDue();
+        releaseAlarm.ringIfDue();
+        for (; next < hand.size() && hand[next].at <= time.now; ++next) {
+            const KeyInput& input = hand[next];
+            const quint64 stamp = input.stamp != 0 ? input.stamp : quint64(input.at);
+            if (input.kind == KeyInput::Release)
+                hold.released(GameKey::Escape, false, stamp);
+            else if (input.kind == KeyInput::Lost)
+                hold.letGo();
+            else
+                hold.pressed(GameKey::Escape, input.kind == KeyInput::Repeat, stamp);
+        }
+    }
+    QCOMPARE(acted, acts);
 }
 
 QTEST_GUILESS_MAIN(KeysTest)

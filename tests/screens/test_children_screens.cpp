@@ -14,6 +14,7 @@
 #include "screens/children_screen.h"
 #include "screens/who_plays_layout.h"
 #include "screens/who_plays_screen.h"
+#include "state/computer_clock.h"
 #include "support/record_support.h"
 #include "ui/classroom_lock.h"
 
@@ -135,7 +136,8 @@ void ChildrenScreensTest::whoPlaysTakesOneTouchOrTheKeys() {
 // The classroom lock holds back the adult's keys on the child's windows only: on the adult's own
 // screens, opened by a held key, every letter typed arrives at once.
 void ChildrenScreensTest::lockLeavesTheAdultsTypingAlone() {
-    ClassroomLock lock;
+    const ComputerClock clock;
+    ClassroomLock lock(clock);
     RecordOfChildren rig;
     ChildrenScreen screen(rig.children, rig.state, [] {});
     screen.open();

@@ -14,7 +14,9 @@
 #include <random>
 #include <utility>
 
+#include "game/key_hold.h"
 #include "game/ports.h"
+#include "state/clock.h"
 #include "ui/listening_player.h"
 #include "voice/microphone.h"
 
@@ -24,6 +26,38 @@ char* toString(Sound sound);
 // Milliseconds since the test began. Only the fakes move it.
 struct SimClock {
     qint64 now = 0;
+};
+
+// The clock of everything that reads the time, in tests: a fixed moment (2024-05-01 09:00:00 UTC
+// unless told), moved on by the simulated clock of a game when it is given one.
+class FakeClock : public Clock {
+public:
+    static constexpr qint64 kEpoch = 1714554000000;
+    explicit FakeClock(const SimClock* simulated = nullptr, qint64 start = kEpoch)
+        : sim(simulated), startMs(start) {}
+    qint64 nowMs() const override { return startMs + (sim != nullptr ? sim->now : 0); }
+
+    const SimClock* sim;
+    qint64 startMs;
+};
+
+// An alarm in simulated time: it rings when the test, having moved the clock, asks it to.
+class FakeAlarm : public Alarm {
+public:
+    explicit FakeAlarm(const SimClock& clock) : m_clock(clock) {}
+    void start(int ms) override { m_dueAt = m_clock.now + ms; }
+    void stop() override { m_dueAt.reset(); }
+    // Rings once when its time has come by the clock.
+    void ringIfDue() {
+        if (m_dueAt && *m_dueAt <= m_clock.now) {
+            m_dueAt.reset();
+            rang();
+        }
+    }
+
+private:
+    const SimClock& m_clock;
+    std::optional<qint64> m_dueAt;
 };
 
 // The game's steps. advance(ms) fires the steps that fall due, in time order (ties in the order

@@ -1,7 +1,7 @@
 #pragma once
 
-// The record's two helpers for every test: its clock, and a connection of the test's own that
-// reads (or puts in by hand) the rows the game wrote. Header-only: the tests that use it link
+// The record's helper for every test: a connection of the test's own that reads (or puts in by
+// hand) the rows the game wrote. Its clock is FakeClock (support/fakes.h). Header-only: the tests that use it link
 // QtSql themselves.
 
 #include <QAtomicInteger>
@@ -14,19 +14,6 @@
 
 #include "record/round_record.h"
 #include "support/fakes.h"
-
-// The record's clock in tests: a fixed moment (2024-05-01 09:00:00 UTC unless told), moved on by
-// the simulated clock of a game when it is given one.
-class FakeClock : public Clock {
-public:
-    static constexpr qint64 kEpoch = 1714554000000;
-    explicit FakeClock(const SimClock* simulated = nullptr, qint64 start = kEpoch)
-        : sim(simulated), startMs(start) {}
-    qint64 nowMs() const override { return startMs + (sim != nullptr ? sim->now : 0); }
-
-    const SimClock* sim;
-    qint64 startMs;
-};
 
 // A connection of the test's own to the record's file, open while it lives.
 class RecordRows {

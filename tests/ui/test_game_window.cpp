@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "game/game_screen.h"
+#include "state/computer_clock.h"
 #include "support/fakes.h"
 #include "ui/character_pictures.h"
 #include "ui/classroom_lock.h"
@@ -110,7 +111,8 @@ private slots:
     }
     void lockedEscLetGoDuringAWaitIsATap() {
         QFETCH(int, waitEndsMs);
-        ClassroomLock lock;
+        const ComputerClock clock;
+        ClassroomLock lock(clock);
         QWindow* window = m_window->windowHandle();
         QTest::keyPress(window, Qt::Key_Escape);
         {
