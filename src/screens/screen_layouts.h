@@ -1,6 +1,6 @@
 #pragma once
 
-// Where the controls of the settings and selection screens lie as designed, in twips (15 to a pixel
+// Where the controls of the adult screens lie as designed, in twips (15 to a pixel
 // at 96 DPI): from the top-left corner of the window, or of the group for a control inside a
 // group. The screens are built from these places, and the tests that drive the running program
 // from outside find a control here by its name. Captions that do not fit the installed font make
@@ -98,10 +98,28 @@ constexpr DesignBox nameLabel{3300, 840, 5340, 255};
 constexpr DesignBox nameEdit{3300, 1140, 3000, 375};
 constexpr DesignBox markLabel{3300, 1680, 5340, 255};
 constexpr DesignBox markList{3300, 1980, 5340, 3360};
-constexpr DesignBox messageLine{360, 5400, 8280, 420};  // two lines
+constexpr DesignBox messageLine{360, 5400, 8280, 420};    // two lines
 constexpr DesignBox addButton{3300, 5880, 1095, 375};     // "追加"
 constexpr DesignBox changeButton{4560, 5880, 1095, 375};  // "変更"
 constexpr DesignBox removeButton{5820, 5880, 1095, 375};  // "削除"
 constexpr DesignBox closeButton{7545, 5880, 1095, 375};   // "閉じる"
 constexpr DesignBox credit{360, 6000, 2700, 255};
 }  // namespace ChildrenLayout
+
+// The voice screen, "こえ": the buttons down the left, the words on the right.
+namespace VoiceLayout {
+constexpr int kWidth = 6600;
+constexpr int kHeight = 6240;
+constexpr DesignBox outline{120, 120, 6360, 6000};
+constexpr DesignBox title{360, 360, 2775, 375};
+constexpr DesignBox listenNowButton{480, 1080, 2535, 375};   // "いまの声を聞く"
+constexpr DesignBox recordButton{480, 1620, 2535, 375};      // "録音する"
+constexpr DesignBox listenTakeButton{480, 2160, 2535, 375};  // "録音を聞く"
+constexpr DesignBox keepButton{480, 2700, 2535, 375};        // "この声にする"
+constexpr DesignBox builtInButton{480, 3240, 2535, 375};     // "元の声に戻す"
+// The message line: tall enough for a problem with a folder's path.
+constexpr DesignBox message{360, 3720, 2895, 1380};
+constexpr DesignBox backButton{480, 5160, 2535, 375};  // "戻る"
+constexpr DesignBox credit{480, 5700, 2535, 255};
+constexpr DesignBox wordList{3480, 480, 2760, 5400};
+}  // namespace VoiceLayout

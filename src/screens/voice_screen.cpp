@@ -16,24 +16,6 @@ using namespace ScreenParts;
 
 namespace {
 
-// Where the controls lie, in twips: the buttons down the left, the words on the right.
-namespace Layout {
-constexpr int kWidth = 6600;
-constexpr int kHeight = 6240;
-constexpr DesignBox outline{120, 120, 6360, 6000};
-constexpr DesignBox title{360, 360, 2775, 375};
-constexpr DesignBox listenNowButton{480, 1080, 2535, 375};   // "いまの声を聞く"
-constexpr DesignBox recordButton{480, 1620, 2535, 375};      // "録音する"
-constexpr DesignBox listenTakeButton{480, 2160, 2535, 375};  // "録音を聞く"
-constexpr DesignBox keepButton{480, 2700, 2535, 375};        // "この声にする"
-constexpr DesignBox builtInButton{480, 3240, 2535, 375};     // "元の声に戻す"
-// The message line: tall enough for a problem with a folder's path.
-constexpr DesignBox message{360, 3720, 2895, 1380};
-constexpr DesignBox backButton{480, 5160, 2535, 375};  // "戻る"
-constexpr DesignBox credit{480, 5700, 2535, 255};
-constexpr DesignBox wordList{3480, 480, 2760, 5400};
-}  // namespace Layout
-
 struct SpokenWord {
     Sound sound;
     QString word;
@@ -66,8 +48,8 @@ const QString kKeptEarlier = QStringLiteral("前の声はそのままです。")
 
 VoiceScreen::VoiceScreen(ListeningPlayer& sound, std::function<void()> returnToGame,
                          Microphone* microphone, int longestRecordingMs, QWidget* parent)
-    : AdultScreen(QStringLiteral("voiceScreen"), QStringLiteral("こえ"), Layout::kWidth,
-                  Layout::kHeight, std::move(returnToGame), parent),
+    : AdultScreen(QStringLiteral("voiceScreen"), QStringLiteral("こえ"), VoiceLayout::kWidth,
+                  VoiceLayout::kHeight, std::move(returnToGame), parent),
       m_sound(sound),
       m_desktopMicrophone(microphone ? nullptr : std::make_unique<QtMicrophone>()),
       m_recorder(microphone ? *microphone : *m_desktopMicrophone, longestRecordingMs) {
@@ -79,12 +61,12 @@ VoiceScreen::~VoiceScreen() = default;
 void VoiceScreen::buildControls() {
     // Created first, so it lies beneath everything else.
     auto* outline = new WindowOutline(this);
-    outline->setGeometry(toPixels(Layout::outline));
+    outline->setGeometry(toPixels(VoiceLayout::outline));
     const int insideLeft = outline->x() + 4;
 
     m_wordList = new QListWidget(this);
     m_wordList->setObjectName(QStringLiteral("wordList"));
-    m_wordList->setGeometry(toPixels(Layout::wordList));
+    m_wordList->setGeometry(toPixels(VoiceLayout::wordList));
     m_wordList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_wordList->setUniformItemSizes(true);
     m_wordList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -100,27 +82,29 @@ void VoiceScreen::buildControls() {
         fitCaption(button, insideLeft, m_wordList->x() - 6, Anchor::Centre);
         return button;
     };
-    m_listenNowButton =
-        makeButton("listenNowButton", QStringLiteral("いまの声を聞く"), Layout::listenNowButton);
-    m_recordButton = makeButton("recordButton", QStringLiteral("録音する"), Layout::recordButton);
+    m_listenNowButton = makeButton("listenNowButton", QStringLiteral("いまの声を聞く"),
+                                   VoiceLayout::listenNowButton);
+    m_recordButton =
+        makeButton("recordButton", QStringLiteral("録音する"), VoiceLayout::recordButton);
     m_listenTakeButton =
-        makeButton("listenTakeButton", QStringLiteral("録音を聞く"), Layout::listenTakeButton);
-    m_keepButton = makeButton("keepButton", QStringLiteral("この声にする"), Layout::keepButton);
+        makeButton("listenTakeButton", QStringLiteral("録音を聞く"), VoiceLayout::listenTakeButton);
+    m_keepButton =
+        makeButton("keepButton", QStringLiteral("この声にする"), VoiceLayout::keepButton);
     m_builtInButton =
-        makeButton("builtInButton", QStringLiteral("元の声に戻す"), Layout::builtInButton);
-    m_backButton = makeButton("backButton", QStringLiteral("戻る"), Layout::backButton);
+        makeButton("builtInButton", QStringLiteral("元の声に戻す"), VoiceLayout::builtInButton);
+    m_backButton = makeButton("backButton", QStringLiteral("戻る"), VoiceLayout::backButton);
 
-    m_message = new MessageLine(this, toPixels(Layout::message));
+    m_message = new MessageLine(this, toPixels(VoiceLayout::message));
 
     QLabel* title = makeTitle(QStringLiteral("こえ"), this);
     title->setObjectName(QStringLiteral("title"));
     title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    title->setGeometry(toPixels(Layout::title));
+    title->setGeometry(toPixels(VoiceLayout::title));
     fitCaption(title, insideLeft, m_wordList->x() - 4, Anchor::Left);
 
     QLabel* credit = makeCreditLine(this);
     credit->setObjectName(QStringLiteral("credit"));
-    credit->setGeometry(toPixels(Layout::credit));
+    credit->setGeometry(toPixels(VoiceLayout::credit));
     fitCaption(credit, insideLeft, m_wordList->x() - 4, Anchor::Centre);
 
     connect(m_wordList, &QListWidget::currentRowChanged, this, [this] {
