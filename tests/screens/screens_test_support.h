@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QList>
 #include <QPair>
 #include <QPushButton>
@@ -52,7 +53,9 @@ public:
 
 // What an adult screen's message line shows as a problem (in red); empty when it shows none.
 inline QString problemShown(const QWidget& screen) {
-    const auto* line = screen.findChild<ScreenParts::MessageLine*>(QStringLiteral("messageLine"));
+    // Looked up as the label it is: Qt 6.8 finds only classes that declare Q_OBJECT.
+    const auto* line = dynamic_cast<const ScreenParts::MessageLine*>(
+        screen.findChild<QLabel*>(QStringLiteral("messageLine")));
     return line != nullptr && line->showsProblem() ? line->text() : QString();
 }
 
