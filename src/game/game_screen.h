@@ -67,6 +67,8 @@ enum class Phase {
 
 // How far a round has come, for the window's neighbours and the tests to read.
 struct RoundState {
+    // The settings this round plays by: the adult's, or what the game chose for the child.
+    GameSettings settings;
     int characterCount = 0;  // characters in this round, 1 to 10
     // While catching: the characters caught so far, so also the index of the one on show.
     // While counting: the characters counted so far.
@@ -98,6 +100,9 @@ public:
     std::function<void()> modelChanged;
     // Told of what happens in every round; none by default.
     void setListener(RoundListener* listener) { m_listener = listener; }
+    // Given a copy of the adult's settings as each round begins, may change the round's fewest
+    // and most characters and its counting way (おまかせ); the adult's settings stay as they are.
+    std::function<void(GameSettings& settings)> planRound;
 
     // --- What the window calls -----------------------------------------------------------------
     // Start-up: the screen's size in twips; the mark is sized to it.

@@ -132,10 +132,10 @@ void RecordReportTest::playedRoundsGiveTilesMistakesAndCsv() {
     const auto [now, before] = report.mistakes(id);
     QCOMPARE(now.rounds, 6);
     QCOMPARE(before.rounds, 0);
-    QCOMPARE(now.with[RecordReport::OneToOne], 0);
-    QCOMPARE(now.with[RecordReport::OffByOne], 3);
-    QCOMPARE(now.with[RecordReport::CountedRightAnsweredWrong], 3);
-    QCOMPARE(now.with[RecordReport::AnsweredWithoutCounting], 0);
+    QCOMPARE(now.with[Mistake::OneToOne], 0);
+    QCOMPARE(now.with[Mistake::OffByOne], 3);
+    QCOMPARE(now.with[Mistake::CountedRightAnsweredWrong], 3);
+    QCOMPARE(now.with[Mistake::AnsweredWithoutCounting], 0);
 
     const QStringList lines = csvLines(report, id);
     QCOMPARE(lines.size(), 1 + 3 + 6);
