@@ -183,7 +183,8 @@ QString simChildrenTable(const QList<QList<SimChildFigures>>& byChild) {
     QString table = QStringLiteral(
         "| child | true frontier | rounds until the frontier matches (goal ≤ 30) | rounds at it "
         "after | right at the first try (goal A, B: 65–85 %) | in the way advised for "
-        "counting right, answering wrong | highest frontier | highest number | rounds above 3 | "
+        "counting right, answering wrong | highest frontier (11: all of 1–10) | highest number | "
+        "rounds above 3 | "
         "record and memory agree |\n|---|---|---|---|---|---|---|---|---|---|\n");
     for (const QList<SimChildFigures>& runs : byChild) {
         if (runs.isEmpty())

@@ -22,7 +22,7 @@ namespace {
 constexpr int kWidth = 900;
 constexpr int kHeight = 660;
 // Where おまかせ's rounds begin, the chart above them made shorter.
-constexpr int kChosenTop = 340;
+constexpr int kChosenTop = 300;
 }  // namespace
 
 // The tiles and the chart of the child shown, drawn from what the report read last.

@@ -182,7 +182,7 @@ QString omakaseText(const RecordReport& report, qint64 childId, const QDate& fro
         if (r.beganAt < since)
             before.append(r);
     }
-    QString html = QStringLiteral("<p><b>おまかせ</b>　%1</p>")
+    QString html = QStringLiteral("<p><b>おまかせ</b>　%1　（○×：1回目で正解したか）</p>")
                        .arg(OmakaseWords::frontierLine(Omakase::frontier(rounds),
                                                        before.isEmpty()
                                                            ? 0
