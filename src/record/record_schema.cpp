@@ -44,8 +44,8 @@
 //   child.omakase: 1 when the game chooses the child's number of characters and counting way;
 //       0 (the adult's settings) by default.
 //   round.chosen_why, chosen_right, chosen_of, chosen_mistake: for a round the game chose, why
-//       it has its number (0 a new child's numbers seen at a glance, 1 the frontier, 2 one above
-//       it, 3 a review, 4 a step down after two rounds wrong at the first try, 5 all mastered),
+//       it has its number (0 a new child's numbers seen at a glance, 1 the frontier, 2 one or two
+//       above it, 3 a review, 4 a step down after two rounds wrong at the first try, 5 all mastered),
 //       the figures behind it (of the last chosen_of rounds of that number, chosen_right right
 //       at the first try without a mistake) and the kind of mistake its counting way practises
 //       (0 to 4 in the order of round_mistakes' kinds; NULL: none). All NULL for the adult's
