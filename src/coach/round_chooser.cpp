@@ -118,8 +118,19 @@ Choice next(const QList<RoundMistakes>& rounds) {
         return pick(done.front(), Why::StepDown);
     if (front > kMost)
         return pick(turn % 2 == 0 ? kMost : kMost - 1 - (turn / 2) % 3, Why::AllDone);
-    // Review among the three highest numbers mastered, in turn.
-    const int review = done[(turn / kShareRounds) % std::min<qsizetype>(3, done.size())];
+    // Review the mastered number whose last rounds were least often clean (the highest of
+    // those): the one most likely to have been taken for mastered too early.
+    int review = done.front();
+    double shakiest = 2;
+    for (int n : done) {
+        Reason figures;
+        masteredIn(answered, n, &figures);
+        const double share = double(figures.right) / std::max(1, figures.of);
+        if (share < shakiest) {
+            shakiest = share;
+            review = n;
+        }
+    }
     switch (plan(answered)[turn % kShareRounds]) {
         case 'B':
             if (front + 2 <= kMost)

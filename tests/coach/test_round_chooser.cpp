@@ -87,9 +87,12 @@ void RoundChooserTest::nextRound_data() {
     QTest::newRow("without counting at 5: counting with the numerals shown")
         << mastered(1, 4) + "5g 5+" << "5 | 5 way 3 frontier 1/2";
     QTest::newRow("1 to 10 mastered") << mastered(1, 10) << "11 | 8 way 0 all done 3/3";
-    // 6 of the last 10 right at the first try: half the rounds review a mastered number.
+    // 6 of the last 10 right at the first try: half the rounds review a mastered number, the
+    // highest of those as sure as the others.
     QTest::newRow("too hard: review")
-        << mastered(1, 3) + "4- 4+ 4- 4+ 4- 4+ 4- 4+" << "4 | 2 way 1 review 2/2";
+        << mastered(1, 3) + "4- 4+ 4- 4+ 4- 4+ 4- 4+" << "4 | 3 way 1 review 2/2";
+    QTest::newRow("review: the mastered number least often clean")
+        << "1+ 1+ 2+ 2+ 2- 2+ 2+ 2+ 3+ 3+ 4- 4+ 4-" << "4 | 2 way 1 review 5/6";
     // Ten rounds right at the first try, half of them after a touch out of order: 4 is not
     // mastered, and two above it comes in.
     QTest::newRow("too easy: two above")
