@@ -1,5 +1,7 @@
 #include "sim_children.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <functional>
 #include <random>
@@ -120,11 +122,16 @@ SimChildFigures playSimChild(char who, int rounds, const QString& recordPath, un
     const qint64 id = r.addAndChoose(QString(QChar(char16_t(u'あ' + 2 * (who - 'A')))));
     OmakaseRounds omakase;
     omakase.follow(id);
-    r.rig.game.planRound = [&](GameSettings& s) { omakase.planRound(s); };
+    SimChildFigures f;
+    r.rig.game.planRound = [&](GameSettings& s) {
+        QElapsedTimer timer;
+        timer.start();
+        omakase.planRound(s);
+        f.choiceNs.append(timer.nsecsElapsed());
+    };
     // As in the program: each round marked and followed in memory, then handed to the writer.
     r.seen = [&](RoundRecord& round) { omakase.roundEnded(round); };
     SimChild child(who, r, seed);
-    SimChildFigures f;
     f.child = who;
     f.trueFrontier = trueFrontierOf(who);
     const int practice = Mistake::practiceFor(Mistake::CountedRightAnsweredWrong).way;
@@ -186,9 +193,12 @@ QString simChildrenTable(const QList<QList<SimChildFigures>>& byChild) {
         "counting right, answering wrong | highest frontier (11: all of 1–10) | highest number | "
         "rounds above 3 | "
         "record and memory agree |\n|---|---|---|---|---|---|---|---|---|---|\n");
+    QList<qint64> choices;
     for (const QList<SimChildFigures>& runs : byChild) {
         if (runs.isEmpty())
             continue;
+        for (const SimChildFigures& f : runs)
+            choices.append(f.choiceNs);
         const SimChildFigures& first = runs.front();
         bool agree = true;
         bool stuck = false;
@@ -219,5 +229,17 @@ QString simChildrenTable(const QList<QList<SimChildFigures>>& byChild) {
                      }, QStringLiteral(" %")))
                 .arg(agree ? QStringLiteral("yes") : QStringLiteral("no"));
     }
-    return table;
+    std::sort(choices.begin(), choices.end());
+    if (choices.isEmpty())
+        return table;
+    const auto at = [&](double share) {
+        return choices[std::min<qsizetype>(choices.size() - 1, qsizetype(share * choices.size()))] /
+               1e3;
+    };
+    return table + QStringLiteral("\nChoosing a round on the game's thread: median %1 µs, 99th "
+                                  "percentile %2 µs, longest %3 µs (%4 choices).\n")
+                       .arg(at(0.5), 0, 'f', 1)
+                       .arg(at(0.99), 0, 'f', 1)
+                       .arg(choices.last() / 1e3, 0, 'f', 0)
+                       .arg(choices.size());
 }

@@ -28,6 +28,7 @@ struct SimChildFigures {
     int recordFrontier = 0;   // the frontier read back from the record at the end
     int memoryFrontier = 0;   // and the one followed in memory
     bool stuck = false;       // the game never came to what the child waited for
+    QList<qint64> choiceNs;  // how long おまかせ took to choose each round, on the game's thread
 };
 
 // Plays `rounds` rounds of child `who` ('A' to 'D') into a record at `recordPath`.

@@ -9,41 +9,48 @@ namespace Omakase {
 namespace {
 constexpr int kMost = 10;
 
-QList<RoundMistakes> answeredOnly(const QList<RoundMistakes>& rounds) {
-    QList<RoundMistakes> answered;
-    for (const RoundMistakes& r : rounds) {
-        if (r.answered())
-            answered.append(r);
-    }
-    return answered;
-}
+// What the rules read of a child's rounds, gathered in one pass from the newest back, without
+// copying the rounds: the choice is made on the game's thread as a round begins.
+struct Summary {
+    int answered = 0;  // rounds with an answer: the turn of the round to come
+    // Of each number 1 to 10, its last kMasteredOf rounds: how many, and how many were clean.
+    std::array<int, kMost + 1> of{};
+    std::array<int, kMost + 1> clean{};
+    int shareRounds = 0;  // the last kShareRounds rounds, and how many were right at once
+    int shareRight = 0;
+    int lastWrong = 0;  // of the last two rounds, how many were wrong at the first try
+    std::array<int, Mistake::kKinds> with{};  // the last kWayRounds rounds with each kind
+};
 
-// The rounds' plan in turns of ten: F at the frontier, A one above, B two above, R a mastered
-// number. Most are at the frontier and above it; more review while the child answers too few
-// right at the first try, less (and two above) while nearly all.
-const char* plan(const QList<RoundMistakes>& answered) {
-    static const char* const steady = "FAFRFAFAFR";
-    static const char* const hard = "RFRFRFARFR";
-    static const char* const easy = "AFBFAFBFRA";
-    const qsizetype last = std::min<qsizetype>(kShareRounds, answered.size());
-    if (last < kShareRounds / 2)
-        return steady;
-    int right = 0;
-    for (qsizetype i = answered.size() - last; i < answered.size(); ++i)
-        right += answered[i].firstTry();
-    const double share = double(right) / double(last);
-    return share < kTooHard ? hard : share > kTooEasy ? easy : steady;
-}
-
-bool masteredIn(const QList<RoundMistakes>& answered, int characters, Reason* figures) {
-    int of = 0;
-    int right = 0;
-    for (qsizetype i = answered.size() - 1; i >= 0 && of < kMasteredOf; --i) {
-        if (answered[i].characters != characters)
+Summary summarise(const QList<RoundMistakes>& rounds) {
+    Summary s;
+    for (qsizetype i = rounds.size() - 1; i >= 0; --i) {
+        const RoundMistakes& r = rounds[i];
+        if (!r.answered())
             continue;
-        ++of;
-        right += answered[i].clean();
+        const int back = s.answered++;
+        if (back < kShareRounds) {
+            ++s.shareRounds;
+            s.shareRight += r.firstTry();
+        }
+        if (back < 2)
+            s.lastWrong += !r.firstTry();
+        if (back < kWayRounds) {
+            for (Mistake::Kind kind : Mistake::kAllKinds)
+                s.with[size_t(kind)] += r.with(kind) > 0;
+        }
+        const int n = r.characters;
+        if (n >= 1 && n <= kMost && s.of[size_t(n)] < kMasteredOf) {
+            ++s.of[size_t(n)];
+            s.clean[size_t(n)] += r.clean();
+        }
     }
+    return s;
+}
+
+bool masteredIn(const Summary& s, int characters, Reason* figures) {
+    const int of = characters >= 1 && characters <= kMost ? s.of[size_t(characters)] : 0;
+    const int right = of > 0 ? s.clean[size_t(characters)] : 0;
     if (figures != nullptr) {
         figures->right = right;
         figures->of = of;
@@ -53,68 +60,72 @@ bool masteredIn(const QList<RoundMistakes>& answered, int characters, Reason* fi
     return of >= fewest && right >= kMasteredShare * of - 1e-9;
 }
 
-int frontierIn(const QList<RoundMistakes>& answered) {
+int frontierIn(const Summary& s) {
     for (int n = 1; n <= kMost; ++n) {
-        if (!masteredIn(answered, n, nullptr))
+        if (!masteredIn(s, n, nullptr))
             return n;
     }
     return kMost + 1;
 }
 
+// The rounds' plan in turns of ten: F at the frontier, A one above, B two above, R a mastered
+// number. Most are at the frontier and above it; more review while the child answers too few
+// right at the first try, less (and two above) while nearly all.
+const char* plan(const Summary& s) {
+    static const char* const steady = "FAFRFAFAFR";
+    static const char* const hard = "RFRFRFARFR";
+    static const char* const easy = "AFBFAFBFRA";
+    if (s.shareRounds < kShareRounds / 2)
+        return steady;
+    const double share = double(s.shareRight) / s.shareRounds;
+    return share < kTooHard ? hard : share > kTooEasy ? easy : steady;
+}
+
 // The counting way, and the kind of mistake it follows.
-void chooseWay(const QList<RoundMistakes>& answered, Choice* choice) {
-    std::array<int, Mistake::kKinds> with{};
-    const qsizetype from = std::max<qsizetype>(0, answered.size() - kWayRounds);
-    for (qsizetype i = from; i < answered.size(); ++i) {
-        for (Mistake::Kind kind : Mistake::kAllKinds)
-            with[size_t(kind)] += answered[i].with(kind) > 0;
-    }
-    const auto most = std::max_element(with.begin(), with.end());
+void chooseWay(const Summary& s, Choice* choice) {
+    const auto most = std::max_element(s.with.begin(), s.with.end());
     if (*most > 0) {
-        const auto kind = Mistake::Kind(most - with.begin());
+        const auto kind = Mistake::Kind(most - s.with.begin());
         choice->followed = kind;
         choice->countWay = Mistake::practiceFor(kind).way;
     } else {
         // A new child counts from the left, the game ignoring touches out of turn; a child with
         // no mistake counts in any order, as they would away from the game.
-        choice->countWay =
-            answered.size() < 5 ? CountWay::FromLeft : CountWay::AnyOrder;
+        choice->countWay = s.answered < 5 ? CountWay::FromLeft : CountWay::AnyOrder;
     }
 }
 }  // namespace
 
 bool mastered(const QList<RoundMistakes>& rounds, int characters, Reason* figures) {
-    return masteredIn(answeredOnly(rounds), characters, figures);
+    return masteredIn(summarise(rounds), characters, figures);
 }
 
 int frontier(const QList<RoundMistakes>& rounds) {
-    return frontierIn(answeredOnly(rounds));
+    return frontierIn(summarise(rounds));
 }
 
 Choice next(const QList<RoundMistakes>& rounds) {
-    const QList<RoundMistakes> answered = answeredOnly(rounds);
-    const int turn = int(answered.size());
-    const int front = frontierIn(answered);
+    const Summary s = summarise(rounds);
+    const int turn = s.answered;
+    const int front = frontierIn(s);
     Choice choice;
-    chooseWay(answered, &choice);
+    chooseWay(s, &choice);
 
     // The mastered numbers below the frontier, highest first.
     QList<int> done;
     for (int n = front - 1; n >= 1; --n) {
-        if (masteredIn(answered, n, nullptr))
+        if (masteredIn(s, n, nullptr))
             done.append(n);
     }
     const auto pick = [&](int characters, Why why) {
         choice.characters = characters;
         choice.reason.why = why;
-        masteredIn(answered, characters, &choice.reason);
+        masteredIn(s, characters, &choice.reason);
         return choice;
     };
     if (done.isEmpty())
         return pick(1 + turn % Mistake::kAtAGlance, Why::Start);
-    const bool twoWrong =
-        turn >= 2 && !answered[turn - 1].firstTry() && !answered[turn - 2].firstTry();
-    if (twoWrong)
+    if (turn >= 2 && s.lastWrong == 2)
         return pick(done.front(), Why::StepDown);
     if (front > kMost)
         return pick(turn % 2 == 0 ? kMost : kMost - 1 - (turn / 2) % 3, Why::AllDone);
@@ -123,15 +134,13 @@ Choice next(const QList<RoundMistakes>& rounds) {
     int review = done.front();
     double shakiest = 2;
     for (int n : done) {
-        Reason figures;
-        masteredIn(answered, n, &figures);
-        const double share = double(figures.right) / std::max(1, figures.of);
+        const double share = double(s.clean[size_t(n)]) / std::max(1, s.of[size_t(n)]);
         if (share < shakiest) {
             shakiest = share;
             review = n;
         }
     }
-    switch (plan(answered)[turn % kShareRounds]) {
+    switch (plan(s)[turn % kShareRounds]) {
         case 'B':
             if (front + 2 <= kMost)
                 return pick(front + 2, Why::Above);
