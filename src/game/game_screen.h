@@ -123,6 +123,7 @@ public:
     // --- What the round looks like -------------------------------------------------------------
     Phase phase() const { return m_phase; }
     const RoundState& round() const { return m_round; }
+    // The adult's settings; the round plays by round().settings, which おまかせ may change.
     const GameSettings& settings() const { return m_shared.settings; }
     bool stepPending(Step step) const { return m_steps[index(step)].pending; }
     int stepInterval(Step step) const { return m_steps[index(step)].intervalMs; }
