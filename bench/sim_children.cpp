@@ -181,8 +181,8 @@ QString spread(const QList<SimChildFigures>& runs, const std::function<double(co
         return text(median);
     return QStringLiteral("%1 (%2–%3)").arg(text(median), text(values.front()), text(values.back()));
 }
-double percentOf(int part, int whole) {
-    return whole == 0 ? 0 : 100.0 * part / whole;
+double percentOf(int count, int whole) {
+    return whole == 0 ? 0 : 100.0 * count / whole;
 }
 }  // namespace
 
