@@ -5,7 +5,8 @@
 #
 # It installs what is missing, builds the game and the benchmarks in its own build folder
 # (~/.cache/kazoemashou/bench), and runs everything on a private X screen (Xvfb, 1920 x 1080)
-# and a private audio server with a silent output. About eight minutes after the build.
+# and a private audio server with a silent output. About eight minutes after the build. The table
+# of おまかせ's simulated children goes into docs/benchmarks.md and docs/omakase.md.
 #
 #   bash scripts/bench.sh         everything, written into docs/benchmarks.md
 #   bash scripts/bench.sh sound   only the sound path (touch to sound, the first sound of a run,
@@ -179,9 +180,24 @@ note "the record screen on 100,000 rounds over 50 children (the record is made o
 (cd "$work" && QT_QPA_PLATFORM=offscreen "$bin/kazoe_bench_record_screen" "$build/record-100000.sqlite") \
     >"$build/record_screen.txt"
 
+note "おまかせ: the simulated children A to D, 200 rounds each, five seeds each"
+(cd "$work" && QT_QPA_PLATFORM=offscreen "$bin/kazoe_bench_omakase" 200 5) >"$build/omakase.txt"
+
 echo
 "$bin/kazoe_bench_report" "$results" "$drawing" "$KAZOE_ROOT/bench/benchmarks.md.in" \
     "$KAZOE_ROOT/docs/benchmarks.md"
+# The table of おまかせ: at the end of the page, and in docs/omakase.md between its two marks.
+{
+    printf '\n## おまかせ: the simulated children\n\nSee [omakase.md](omakase.md) for the children and the rules. '
+    cat "$build/omakase.txt"
+} >>"$KAZOE_ROOT/docs/benchmarks.md"
+awk -v table="$build/omakase.txt" '
+    /^<!-- end of omakase table -->/ { skip = 0 }
+    !skip { print }
+    /^<!-- omakase table -->/ { while ((getline line < table) > 0) print line; skip = 1 }
+' "$KAZOE_ROOT/docs/omakase.md" >"$work/omakase.md" && cp "$work/omakase.md" "$KAZOE_ROOT/docs/omakase.md"
 echo
 cat "$build/record_screen.txt"
+echo
+cat "$build/omakase.txt"
 kazoe_say "written to docs/benchmarks.md"

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "record/children.h"
+#include "record/record_report.h"
 #include "record/record_store.h"
 #include "record/recorder.h"
 #include "record/who_plays.h"
@@ -84,9 +85,13 @@ bool Program::start() {
     m_record = std::make_unique<RecordStore>(m_recordPath, *m_clock);
     m_childrenInRecord = std::make_unique<Children>(*m_record, *m_clock);
     // The rounds of the child who plays, handed to the store as they end.
-    m_recorder = std::make_unique<Recorder>(
-        *m_clock, m_shared->settings,
-        [this](RoundRecord&& round) { m_record->write(std::move(round)); });
+    // They are marked with what おまかせ chose first, and it follows them in memory.
+    m_recorder = std::make_unique<Recorder>(*m_clock, m_game->round().settings,
+                                            [this](RoundRecord&& round) {
+                                                m_omakase.roundEnded(round);
+                                                m_record->write(std::move(round));
+                                            });
+    m_game->planRound = [this](GameSettings& settings) { m_omakase.planRound(settings); };
     m_players = std::make_unique<WhoPlays>(*m_recorder);
     m_childrenInRecord->removed = [this](qint64 child) { m_players->childRemoved(child); };
     m_game->setListener(m_recorder.get());
@@ -137,6 +142,11 @@ void Program::showScreen(AdultScreen screen) {
         case AdultScreen::Settings:
             if (!m_settings)
                 m_settings = std::make_unique<SettingsScreen>(*m_shared, back);
+            m_settings->setOmakaseChild(m_omakase.active() && m_players->child()
+                                            ? m_childrenInRecord->entry(*m_players->child())
+                                                  .value_or(ChildEntry{})
+                                                  .name
+                                            : QString());
             m_settings->open();
             break;
         case AdultScreen::Selection:
@@ -211,6 +221,7 @@ void Program::openWhoPlays() {
 
 void Program::play(std::optional<qint64> child) {
     m_players->choose(child);
+    followWhoPlays();
     if (m_window->isVisible())
         m_window->comeBack();
     else
@@ -218,5 +229,20 @@ void Program::play(std::optional<qint64> child) {
 }
 
 void Program::comeBack() {
+    followWhoPlays();
     m_window->comeBack();
+}
+
+void Program::followWhoPlays() {
+    const std::optional<qint64> child = m_players->child();
+    const std::optional<ChildEntry> entry =
+        child ? m_childrenInRecord->entry(*child) : std::nullopt;
+    if (!entry || !entry->omakase) {
+        m_omakase.follow(std::nullopt);
+        return;
+    }
+    // Every round handed to the writer is written by now: the adult's key flushed the record.
+    RecordReport report(m_record->path());
+    report.open();
+    m_omakase.follow(child, report.roundMistakes(*child));
 }

@@ -9,6 +9,7 @@
 
 #include "app/command_line.h"
 #include "game/game_screen.h"
+#include "record/omakase_rounds.h"
 #include "state/shared_state.h"
 #include "ui/character_pictures.h"
 #include "ui/clock_random.h"
@@ -64,6 +65,9 @@ private:
     bool mustAskWhoPlays() const;
     void play(std::optional<qint64> child);
     void comeBack();
+    // おまかせ follows the child who plays, when they are on it: their rounds are read once here,
+    // as the game begins or comes back from an adult's screen (never for each round).
+    void followWhoPlays();
 
     CommandLine m_options;
     QString m_recordPath;
@@ -83,6 +87,7 @@ private:
     std::unique_ptr<Children> m_childrenInRecord;
     std::unique_ptr<Recorder> m_recorder;
     std::unique_ptr<WhoPlays> m_players;
+    OmakaseRounds m_omakase;
     QTimer m_recordRetry;
     // The adult screens are made when first asked for: building them at start-up kept the
     // child waiting for the first character.

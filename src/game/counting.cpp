@@ -68,7 +68,7 @@ void GameScreen::catchCharacter() {
 
 void GameScreen::countTouch(int index) {
     const int k = m_round.current;
-    const int way = m_shared.settings.countWay;
+    const int way = m_round.settings.countWay;
     const CountOutcome outcome = countOutcome(way, index, k, m_round.wrongAnswers);
     if (outcome == CountOutcome::Drop) {
         // Without counting, the child is asked to count only after the second wrong answer.
@@ -139,7 +139,7 @@ void GameScreen::intoTray() {
     // Every character stands in the tray.
     m_sound.waitForSound();
     m_phase = Phase::Counting;
-    if (m_shared.settings.countWay == CountWay::NoCounting) {
+    if (m_round.settings.countWay == CountWay::NoCounting) {
         // No counting: the question follows, and every touch meanwhile is lost because `current`
         // stays at the number of characters.
         schedule(Step::Question);

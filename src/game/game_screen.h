@@ -67,6 +67,8 @@ enum class Phase {
 
 // How far a round has come, for the window's neighbours and the tests to read.
 struct RoundState {
+    // The settings this round plays by: the adult's, or what the game chose for the child.
+    GameSettings settings;
     int characterCount = 0;  // characters in this round, 1 to 10
     // While catching: the characters caught so far, so also the index of the one on show.
     // While counting: the characters counted so far.
@@ -98,6 +100,9 @@ public:
     std::function<void()> modelChanged;
     // Told of what happens in every round; none by default.
     void setListener(RoundListener* listener) { m_listener = listener; }
+    // Given a copy of the adult's settings as each round begins, may change the round's fewest
+    // and most characters and its counting way (おまかせ); the adult's settings stay as they are.
+    std::function<void(GameSettings& settings)> planRound;
 
     // --- What the window calls -----------------------------------------------------------------
     // Start-up: the screen's size in twips; the mark is sized to it.
@@ -118,6 +123,7 @@ public:
     // --- What the round looks like -------------------------------------------------------------
     Phase phase() const { return m_phase; }
     const RoundState& round() const { return m_round; }
+    // The adult's settings; the round plays by round().settings, which おまかせ may change.
     const GameSettings& settings() const { return m_shared.settings; }
     bool stepPending(Step step) const { return m_steps[index(step)].pending; }
     int stepInterval(Step step) const { return m_steps[index(step)].intervalMs; }

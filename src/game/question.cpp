@@ -16,7 +16,7 @@ void GameScreen::placeCardInRow(int index) {
 }
 
 void GameScreen::askQuestion() {
-    const bool people = m_shared.settings.askHowManyPeople;
+    const bool people = m_round.settings.askHowManyPeople;
     showMessage(people ? GameText::HowManyPeople : GameText::HowMany);
     play(people ? Sound::HowManyPeople : Sound::HowMany);
     m_phase = Phase::Asking;
@@ -78,7 +78,7 @@ void GameScreen::feedback() {
     for (int i = 0; i < m_round.characterCount; ++i)
         m_model.numerals[i].visible = false;
 
-    const bool noCounting = m_shared.settings.countWay == CountWay::NoCounting;
+    const bool noCounting = m_round.settings.countWay == CountWay::NoCounting;
     // Without counting, the first wrong answer only asks the question again.
     if (!noCounting || m_round.wrongAnswers > 0)
         showMessage(GameText::LetsCount);

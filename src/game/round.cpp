@@ -15,9 +15,12 @@ constexpr int kMaxRedraws = 1000;
 void GameScreen::newRound() {
     EntryScope scope(*this);
     endRound(true);  // a round dropped on the way
-    const GameSettings& settings = m_shared.settings;
-    const std::int32_t screenWidth = m_model.width;
     RoundState& round = m_round;
+    round.settings = m_shared.settings;
+    if (planRound)
+        planRound(round.settings);
+    const GameSettings& settings = round.settings;
+    const std::int32_t screenWidth = m_model.width;
 
     round.characterCount =
         roundHalfEven(floorToInt(m_random.uniform() * (settings.maxCount - settings.minCount + 1)) +
@@ -69,8 +72,8 @@ void GameScreen::newRound() {
 
 // The pictures of the round. An empty selection plays as if every picture were selected.
 void GameScreen::drawPictures() {
-    const GameSettings& settings = m_shared.settings;
     RoundState& round = m_round;
+    const GameSettings& settings = round.settings;
     const QStringList& pictures = m_shared.playablePictures();
     const int pictureCount = int(pictures.size());
     const int slotCount = std::min<int>(std::max<int>(settings.maxCount, round.characterCount),

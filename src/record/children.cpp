@@ -41,10 +41,10 @@ QList<ChildEntry> Children::list() const {
     if (!m_store.canRecord())
         return all;
     QSqlQuery query(m_store.database());
-    query.exec(QStringLiteral("SELECT id, name, mark FROM child ORDER BY name, id"));
+    query.exec(QStringLiteral("SELECT id, name, mark, omakase FROM child ORDER BY name, id"));
     while (query.next())
-        all.append(
-            {query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString()});
+        all.append({query.value(0).toLongLong(), query.value(1).toString(),
+                    query.value(2).toString(), query.value(3).toBool()});
     return all;
 }
 
@@ -112,6 +112,24 @@ ChildProblem Children::change(qint64 id, const QString& name, const QString& mar
     query.addBindValue(mark);
     query.addBindValue(id);
     return ::change(m_store, query);
+}
+
+ChildProblem Children::setOmakase(qint64 id, bool on) {
+    if (const auto problem = m_store.readyForChanges(false))
+        return refused(*problem);
+    QSqlQuery query(m_store.database());
+    query.prepare(QStringLiteral("UPDATE child SET omakase = ? WHERE id = ?"));
+    query.addBindValue(int(on));
+    query.addBindValue(id);
+    return ::change(m_store, query);
+}
+
+std::optional<ChildEntry> Children::entry(qint64 id) const {
+    for (const ChildEntry& c : list()) {
+        if (c.id == id)
+            return c;
+    }
+    return std::nullopt;
 }
 
 ChildProblem Children::remove(qint64 id) {

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 #include "record/record_problem.h"
 
@@ -15,6 +16,7 @@ struct ChildEntry {
     qint64 id = 0;
     QString name;  // in kana
     QString mark;  // the file name of a character picture in the data folder
+    bool omakase = false;  // the game chooses the child's number of characters and counting way
 };
 
 // The children of the record: listed, added, renamed and removed through the store's file, each
@@ -28,6 +30,10 @@ public:
     // The first child added makes the record's file.
     ChildProblem add(const QString& name, const QString& mark, qint64* id = nullptr);
     ChildProblem change(qint64 id, const QString& name, const QString& mark);
+    // おまかせ on or off for the child (off for a new child).
+    ChildProblem setOmakase(qint64 id, bool on);
+    // The child of that id; nullopt when there is none (removed, or the record cannot be used).
+    std::optional<ChildEntry> entry(qint64 id) const;
     // Removes the child and every round of theirs, once the rounds on their way are written.
     ChildProblem remove(qint64 id);
     // Told of each child removed (who plays may be that child).

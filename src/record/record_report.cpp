@@ -114,7 +114,8 @@ QList<RoundMistakes> RecordReport::readMistakes(qint64 childId, bool answeredOnl
         QStringLiteral(
             "SELECT round_id, characters, count_way, cut_short, answers, coalesce(solved_at, 0),"
             " counted_twice, skipped, one_to_one, order_mistakes, counted_right_answered_wrong,"
-            " off_by_one, answered_without_counting FROM round_mistakes WHERE child_id = ? %1"
+            " off_by_one, answered_without_counting, began_at FROM round_mistakes"
+            " WHERE child_id = ? %1"
             " ORDER BY began_at DESC, round_id DESC LIMIT %2")
             .arg(answeredOnly ? QStringLiteral("AND answers > 0") : QString())
             .arg(most));
@@ -123,7 +124,8 @@ QList<RoundMistakes> RecordReport::readMistakes(qint64 childId, bool answeredOnl
     while (query.next()) {
         const auto at = [&](int i) { return query.value(i).toInt(); };
         rounds.append({query.value(0).toLongLong(), at(1), at(2), at(3) != 0, at(4), at(5), at(6),
-                       at(7), at(8), at(9), at(10), at(11), at(12)});
+                       at(7), at(8), at(9), at(10), at(11), at(12),
+                       query.value(13).toLongLong()});
     }
     return rounds;
 }
@@ -133,14 +135,10 @@ std::pair<RecordReport::Mistakes, RecordReport::Mistakes> RecordReport::mistakes
     std::pair<Mistakes, Mistakes> both;
     const QList<RoundMistakes> rounds = readMistakes(childId, true, 2 * kTrendRounds);
     for (qsizetype i = 0; i < rounds.size(); ++i) {
-        const RoundMistakes& r = rounds[i];
         Mistakes& m = i < kTrendRounds ? both.first : both.second;
         ++m.rounds;
-        const std::array<int, kKinds> counts{r.oneToOne, r.orderMistakes,
-                                             r.countedRightAnsweredWrong, r.offByOne,
-                                             r.answeredWithoutCounting};
-        for (int k = 0; k < kKinds; ++k)
-            m.with[k] += counts[k] > 0;
+        for (Mistake::Kind kind : Mistake::kAllKinds)
+            m.with[size_t(kind)] += rounds[i].with(kind) > 0;
     }
     return both;
 }
@@ -148,6 +146,33 @@ std::pair<RecordReport::Mistakes, RecordReport::Mistakes> RecordReport::mistakes
 QList<RoundMistakes> RecordReport::roundMistakes(qint64 childId) const {
     QList<RoundMistakes> rounds = readMistakes(childId, false, -1);
     std::reverse(rounds.begin(), rounds.end());
+    return rounds;
+}
+
+QList<RecordReport::ChosenRound> RecordReport::chosenRounds(qint64 childId, int most) const {
+    QList<ChosenRound> rounds;
+    if (!m_open)
+        return rounds;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("SELECT r.began_at, r.characters, r.count_way, %1, r.chosen_why,"
+                                 " r.chosen_right, r.chosen_of, r.chosen_mistake FROM round r"
+                                 " WHERE r.child_id = ? AND r.chosen_why IS NOT NULL AND %2"
+                                 " ORDER BY r.began_at DESC, r.id DESC LIMIT ?")
+                      .arg(kFirstTry, kAnswered));
+    query.addBindValue(childId);
+    query.addBindValue(most);
+    query.exec();
+    while (query.next()) {
+        const auto at = [&](int i) { return query.value(i).toInt(); };
+        ChosenRound r{query.value(0).toLongLong(), at(1), at(2), at(3) != 0, {}};
+        r.choice.characters = r.characters;
+        r.choice.countWay = qint16(r.countWay);
+        r.choice.reason = {Omakase::Why(std::clamp(at(4), 0, Omakase::kWhyCount - 1)), at(5),
+                           at(6)};
+        if (!query.isNull(7) && at(7) >= 0 && at(7) < Mistake::kKinds)
+            r.choice.followed = Mistake::Kind(at(7));
+        rounds.append(r);
+    }
     return rounds;
 }
 

@@ -7,24 +7,10 @@
 #include <array>
 #include <optional>
 
-class QIODevice;
+#include "coach/played_round.h"
+#include "coach/round_chooser.h"
 
-// The kinds of mistake of one round, as docs/record.md and the view round_mistakes define them.
-struct RoundMistakes {
-    qint64 roundId = 0;
-    int characters = 0;
-    int countWay = 0;
-    bool cutShort = false;
-    int answers = 0;
-    int solvedAt = 0;  // the try that was right; 0 when none was
-    int countedTwice = 0;
-    int skipped = 0;
-    int oneToOne = 0;
-    int orderMistakes = 0;
-    int countedRightAnsweredWrong = 0;
-    int offByOne = 0;
-    int answeredWithoutCounting = 0;
-};
+class QIODevice;
 
 // What the adult's report ("きろく") reads from the record, by summary queries on a read-only
 // connection of its own: nothing is read row by row except the CSV, which is written as it is read.
@@ -61,18 +47,28 @@ public:
     // The first and last day the child played; nullopt when never.
     std::optional<std::pair<QDate, QDate>> period(qint64 childId) const;
 
-    enum Kind { OneToOne, Order, CountedRightAnsweredWrong, OffByOne, AnsweredWithoutCounting };
-    static constexpr int kKinds = 5;
-    // How many of a set of rounds had each kind of mistake.
+    // How many of a set of rounds had each kind of mistake (Mistake::Kind), as it counts at the
+    // round's number of characters.
     struct Mistakes {
         int rounds = 0;
-        std::array<int, kKinds> with{};
+        std::array<int, Mistake::kKinds> with{};
     };
     // The last kTrendRounds rounds of the child, and the kTrendRounds before them.
     static constexpr int kTrendRounds = 20;
     std::pair<Mistakes, Mistakes> mistakes(qint64 childId) const;
     // The kinds of mistake in each round of the child, oldest first.
     QList<RoundMistakes> roundMistakes(qint64 childId) const;
+
+    // A round おまかせ chose, with why.
+    struct ChosenRound {
+        qint64 beganAt = 0;
+        int characters = 0;
+        int countWay = 0;
+        bool firstTry = false;
+        Omakase::Choice choice;
+    };
+    // The last `most` rounds of the child that the game chose, newest first.
+    QList<ChosenRound> chosenRounds(qint64 childId, int most) const;
 
     // Every round and answer, one line each (a round with no answer: one line), of the child or,
     // for nullopt, of every child; UTF-8 with a byte-order mark. False when writing failed.

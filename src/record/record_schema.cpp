@@ -39,6 +39,17 @@
 //   - answered_without_counting: wrong answers given with no count before them in their pass;
 //     only counting way 4 asks before counting (its first two tries).
 //   Besides: answers (cards chosen) and solved_at (the try that was right; NULL when none was).
+//
+// Version 2 (おまかせ, docs/omakase.md)
+//   child.omakase: 1 when the game chooses the child's number of characters and counting way;
+//       0 (the adult's settings) by default.
+//   round.chosen_why, chosen_right, chosen_of, chosen_mistake: for a round the game chose, why
+//       it has its number (0 a new child's numbers seen at a glance, 1 the frontier, 2 one or two
+//       above it, 3 a review, 4 a step down after two rounds wrong at the first try, 5 all mastered),
+//       the figures behind it (of the last chosen_of rounds of that number, chosen_right right
+//       at the first try without a mistake) and the kind of mistake its counting way practises
+//       (0 to 4 in the order of round_mistakes' kinds; NULL: none). All NULL for the adult's
+//       settings.
 
 #include "record/record_schema.h"
 
@@ -154,6 +165,14 @@ const QList<QStringList>& migrations() {
                 "  (SELECT count(*) FROM answer_kind k WHERE k.round_id = r.id"
                 "   AND NOT k.right AND NOT k.counted) AS answered_without_counting"
                 " FROM round r) m"),
+        },
+        // 1 -> 2: おまかせ, the game choosing a child's rounds, and why it chose each.
+        {
+            QStringLiteral("ALTER TABLE child ADD COLUMN omakase INTEGER NOT NULL DEFAULT 0"),
+            QStringLiteral("ALTER TABLE round ADD COLUMN chosen_why INTEGER"),
+            QStringLiteral("ALTER TABLE round ADD COLUMN chosen_right INTEGER"),
+            QStringLiteral("ALTER TABLE round ADD COLUMN chosen_of INTEGER"),
+            QStringLiteral("ALTER TABLE round ADD COLUMN chosen_mistake INTEGER"),
         },
     };
     return all;

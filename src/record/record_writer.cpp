@@ -18,8 +18,9 @@ struct WriterStatements {
         return round.prepare(QStringLiteral(
                    "INSERT INTO round (child_id, began_at, ended_at, cut_short, characters,"
                    " count_way, click_to_count, mixed_characters, ask_how_many_people,"
-                   " hide_pointer, blink_time, min_count, max_count)"
-                   " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) &&
+                   " hide_pointer, blink_time, min_count, max_count, chosen_why, chosen_right,"
+                   " chosen_of, chosen_mistake)"
+                   " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) &&
                caught.prepare(QStringLiteral(
                    "INSERT INTO catch (round_id, place, at_ms, took_ms) VALUES (?, ?, ?, ?)")) &&
                touch.prepare(QStringLiteral(
@@ -210,11 +211,20 @@ bool WriterWorker::writeRound(const RoundRecord& r, QString* error) {
     }
     WriterStatements& s = *m_statements;
     const GameSettings& g = r.settings;
+    // What おまかせ chose and why: NULL for the adult's settings.
+    QVariantList chosen(4);
+    if (r.chosen) {
+        const Omakase::Choice& c = *r.chosen;
+        chosen = {int(c.reason.why), c.reason.right, c.reason.of,
+                  c.followed ? QVariant(int(*c.followed)) : QVariant()};
+    }
     bool done =
         exec(s.round,
-             {r.childId, r.beganAt, r.endedAt, int(r.cutShort), r.characters, int(g.countWay),
-              int(g.clickToCount), int(g.mixedCharacters), int(g.askHowManyPeople),
-              int(g.hidePointer), int(g.blinkTime), int(g.minCount), int(g.maxCount)},
+             QVariantList{r.childId, r.beganAt, r.endedAt, int(r.cutShort), r.characters,
+                          int(g.countWay), int(g.clickToCount), int(g.mixedCharacters),
+                          int(g.askHowManyPeople), int(g.hidePointer), int(g.blinkTime),
+                          int(g.minCount), int(g.maxCount)} +
+                 chosen,
              error);
     const QVariant id = done ? s.round.lastInsertId() : QVariant();
     for (const RoundRecord::Catch& c : r.catches) {

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "coach/round_chooser.h"
 #include "state/clock.h"
 #include "state/game_settings.h"
 
@@ -47,9 +48,15 @@ struct RoundRecord {
     bool cutShort = false;  // Esc, H, N or another adult key stopped it
     int characters = 0;
     GameSettings settings;  // the settings in force
+    // おまかせ: what the game chose for the round and why; none for the adult's settings.
+    std::optional<Omakase::Choice> chosen;
     QList<Catch> catches;
     QList<Touch> touches;
     QList<Answer> answers;
 };
 
 
+
+// The kinds of mistake of a round as the view round_mistakes will count them once the round is
+// written (docs/record.md): おまかせ reads the round just played without waiting for the writer.
+RoundMistakes mistakesOf(const RoundRecord& round);

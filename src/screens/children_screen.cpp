@@ -1,5 +1,6 @@
 #include "screens/children_screen.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +16,7 @@ namespace Layout = ChildrenLayout;
 namespace {
 constexpr int kIdRole = Qt::UserRole + 2;
 constexpr int kMarkRole = Qt::UserRole + 3;
+constexpr int kOmakaseRole = Qt::UserRole + 4;
 
 QLabel* makeLabel(QWidget* window, const char* name, const QString& caption,
                   const DesignBox& place) {
@@ -71,6 +73,11 @@ void ChildrenScreen::buildControls() {
     m_nameEdit->setGeometry(toPixels(Layout::nameEdit));
     m_nameEdit->setMaxLength(Children::kLongestName * 2);
     m_nameEdit->setPlaceholderText(QStringLiteral("れい：ゆうと"));
+    m_omakaseBox = new QCheckBox(QStringLiteral("おまかせ"), this);
+    m_omakaseBox->setObjectName(QStringLiteral("omakaseBox"));
+    m_omakaseBox->setGeometry(toPixels(Layout::omakaseBox));
+    m_omakaseBox->setToolTip(QStringLiteral("かずとかぞえ方を、その子の記録からゲームが決めます"));
+    m_omakaseBox->setEnabled(false);
     makeLabel(this, "markLabel", QStringLiteral("マーク（キャラを１つえらぶ）"), Layout::markLabel);
     m_markList = makePictureList(this, "markList", Layout::markList, &m_markThumbnails);
 
@@ -95,13 +102,14 @@ void ChildrenScreen::buildControls() {
     connect(m_childList, &QListWidget::itemSelectionChanged, this, [this] { childChosen(); });
     connect(m_nameEdit, &QLineEdit::returnPressed, this,
             [this] { chosenChild() != 0 ? change() : add(); });
+    connect(m_omakaseBox, &QCheckBox::clicked, this, [this](bool on) { setOmakase(on); });
     connect(addButton, &QPushButton::clicked, this, [this] { add(); });
     connect(changeButton, &QPushButton::clicked, this, [this] { change(); });
     connect(removeButton, &QPushButton::clicked, this, [this] { remove(); });
     connect(closeButton, &QPushButton::clicked, this, [this] { cancel(); });
 
     setTabChain(
-        {m_childList, m_nameEdit, m_markList, addButton, changeButton, removeButton, closeButton});
+        {m_childList, m_nameEdit, m_omakaseBox, m_markList, addButton, changeButton, removeButton, closeButton});
 }
 
 void ChildrenScreen::load() {
@@ -124,11 +132,20 @@ void ChildrenScreen::listChildren(qint64 chosenId) {
         auto* item = new QListWidgetItem(child.name, m_childList);
         item->setData(kIdRole, child.id);
         item->setData(kMarkRole, child.mark);
+        item->setData(kOmakaseRole, child.omakase);
         item->setData(ThumbnailDelegate::PathRole, m_state.pathOf(child.mark));
         if (child.id == chosenId)
             item->setSelected(true);
     }
     m_removeAsked = 0;
+    showOmakase();
+}
+
+// "おまかせ" shows the chosen child's; with nobody chosen it cannot be changed.
+void ChildrenScreen::showOmakase() {
+    const QList<QListWidgetItem*> chosen = m_childList->selectedItems();
+    m_omakaseBox->setEnabled(!chosen.isEmpty());
+    m_omakaseBox->setChecked(!chosen.isEmpty() && chosen.first()->data(kOmakaseRole).toBool());
 }
 
 qint64 ChildrenScreen::chosenChild() const {
@@ -145,6 +162,7 @@ QString ChildrenScreen::chosenMark() const {
 void ChildrenScreen::childChosen() {
     m_removeAsked = 0;
     const QList<QListWidgetItem*> chosen = m_childList->selectedItems();
+    showOmakase();
     if (chosen.isEmpty())
         return;
     m_nameEdit->setText(chosen.first()->text());
@@ -187,6 +205,23 @@ void ChildrenScreen::change() {
     }
     listChildren(id);
     say(QStringLiteral("変えました。"), false);
+}
+
+void ChildrenScreen::setOmakase(bool on) {
+    const qint64 id = chosenChild();
+    if (id == 0)
+        return;
+    if (const ChildProblem problem = m_children.setOmakase(id, on)) {
+        m_omakaseBox->setChecked(!on);
+        sayProblem(problem);
+        return;
+    }
+    const QString name = m_childList->selectedItems().first()->text();
+    m_childList->selectedItems().first()->setData(kOmakaseRole, on);
+    say(on ? QStringLiteral("「%1」は「おまかせ」：かずとかぞえ方を記録からゲームが決めます。")
+                 .arg(name)
+           : QStringLiteral("「%1」は設定画面のかずとかぞえ方であそびます。").arg(name),
+        false);
 }
 
 // Removing a child removes their record too, so the button must be pressed twice for one child.

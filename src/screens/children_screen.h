@@ -6,6 +6,7 @@
 #include "screens/screen_parts.h"
 #include "state/shared_state.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -16,7 +17,8 @@ class ThumbnailDelegate;
 // a name in kana and a mark chosen from the character pictures. "追加" adds the name and mark
 // entered, "変更" gives the chosen child the name and mark entered, "削除" removes the chosen
 // child and their record (it asks to be pressed a second time first), "閉じる" goes back. Each
-// change is kept in the record at once; what goes wrong shows in the message line.
+// change is kept in the record at once; so is "おまかせ", on or off for the chosen child (the game
+// then chooses their number of characters and counting way); what goes wrong shows in the message line.
 class ChildrenScreen : public ScreenParts::AdultScreen {
 public:
     ChildrenScreen(Children& children, const SharedState& state, std::function<void()> returnToGame,
@@ -32,6 +34,8 @@ private:
     void add();
     void change();
     void remove();
+    void setOmakase(bool on);
+    void showOmakase();
     void cancel() override;
     void say(const QString& message, bool problem);
     void sayProblem(const ChildProblem& problem);
@@ -42,6 +46,7 @@ private:
     const SharedState& m_state;
     QListWidget* m_childList = nullptr;
     QLineEdit* m_nameEdit = nullptr;
+    QCheckBox* m_omakaseBox = nullptr;
     QListWidget* m_markList = nullptr;
     ThumbnailDelegate* m_markThumbnails = nullptr;
     ThumbnailDelegate* m_childThumbnails = nullptr;

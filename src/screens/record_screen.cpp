@@ -21,6 +21,8 @@ using namespace ScreenParts;
 namespace {
 constexpr int kWidth = 900;
 constexpr int kHeight = 660;
+// Where おまかせ's rounds begin, the chart above them made shorter.
+constexpr int kChosenTop = 300;
 }  // namespace
 
 // The tiles and the chart of the child shown, drawn from what the report read last.
@@ -75,6 +77,14 @@ void RecordScreen::buildControls() {
     m_views = new Views(this);
     m_views->setObjectName(QStringLiteral("numbersAndDays"));
     m_views->setGeometry(16, 50, 520, 480);
+
+    m_omakase = new QLabel(this);
+    m_omakase->setObjectName(QStringLiteral("omakaseText"));
+    m_omakase->setGeometry(16, kChosenTop, 520, 530 - kChosenTop);
+    m_omakase->setWordWrap(true);
+    m_omakase->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_omakase->setTextFormat(Qt::RichText);
+    m_omakase->hide();
 
     m_mistakes = new QLabel(this);
     m_mistakes->setObjectName(QStringLiteral("mistakeText"));
@@ -142,6 +152,12 @@ void RecordScreen::showChild() {
     m_views->tiles = m_report->tiles(child);
     m_views->days = m_report->days(child, m_views->from, m_views->to);
     m_mistakes->setText(ReportViews::mistakesText(m_report->mistakes(child)));
+    const std::optional<ChildEntry> entry = m_children.entry(child);
+    const bool omakase = entry && entry->omakase;
+    m_views->setGeometry(16, 50, 520, omakase ? kChosenTop - 60 : 480);
+    m_omakase->setVisible(omakase);
+    if (omakase)
+        m_omakase->setText(ReportViews::omakaseText(*m_report, child, m_views->from));
     m_views->update();
 }
 
@@ -179,8 +195,11 @@ void RecordScreen::printPdf() {
     if (folder.isEmpty())
         return;
     QList<ChildEntry> children;
-    for (int i = 0; i < m_childChoice->count(); ++i)
-        children.append({m_childChoice->itemData(i).toLongLong(), m_childChoice->itemText(i), {}});
+    for (int i = 0; i < m_childChoice->count(); ++i) {
+        const qint64 id = m_childChoice->itemData(i).toLongLong();
+        children.append(
+            m_children.entry(id).value_or(ChildEntry{id, m_childChoice->itemText(i), {}}));
+    }
     const QString path = QDir(folder).filePath(QStringLiteral("きろく.pdf"));
     const QString problem = ReportPdf::write(path, *m_report, children, m_clock.today());
     if (problem.isEmpty())

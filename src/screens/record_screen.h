@@ -14,7 +14,8 @@ class RecordStore;
 class WhoPlays;
 
 // The record screen "きろく" (K on the game screen): one child's progress. Ten tiles for the
-// numbers 1 to 10, a chart of the last 30 days, and the kinds of mistake in a teacher's words.
+// numbers 1 to 10, a chart of the last 30 days, and the kinds of mistake in a teacher's words; for
+// a child on おまかせ, their frontier and the last rounds the game chose, with why.
 // The adult exports a CSV of the child's (or every child's) rounds and answers, prints one page
 // per child to PDF, or deletes the child's whole record after a question that names the child.
 class RecordScreen : public ScreenParts::AdultScreen {
@@ -46,5 +47,6 @@ private:
     QComboBox* m_childChoice = nullptr;
     Views* m_views = nullptr;
     QLabel* m_mistakes = nullptr;
+    QLabel* m_omakase = nullptr;  // for a child on おまかせ, below a shorter chart
     ScreenParts::MessageLine* m_messageLine = nullptr;
 };

@@ -76,7 +76,9 @@ QString write(const QString& path, const RecordReport& report, const QList<Child
         textFont.setPixelSize(w / 50);
         text.setDefaultFont(textFont);
         text.setTextWidth(w);
-        text.setHtml(ReportViews::mistakesText(report.mistakes(child.id)));
+        // A child on おまかせ: the frontier and the rounds the game chose come first.
+        text.setHtml((child.omakase ? ReportViews::omakaseText(report, child.id, from) : QString()) +
+                     ReportViews::mistakesText(report.mistakes(child.id)));
         painter.save();
         painter.translate(0, y);
         text.drawContents(&painter, QRectF(0, 0, w, page.height() - y));

@@ -27,4 +27,10 @@ void drawChart(QPainter& painter, const QRect& area, const QList<RecordReport::D
 // counting way that practises it.
 QString mistakesText(const std::pair<RecordReport::Mistakes, RecordReport::Mistakes>& mistakes);
 
+// The last rounds おまかせ chose that the report lists.
+constexpr int kChosenRounds = 6;
+// おまかせ for a child on it (HTML): the frontier now and on `from` (the chart's first day), and
+// the last rounds the game chose with their number, counting way and why.
+QString omakaseText(const RecordReport& report, qint64 childId, const QDate& from);
+
 }  // namespace ReportViews

@@ -64,6 +64,8 @@ constexpr DesignBox minimumCountGroup{3240, 3120, 2655, 855};
 constexpr DesignBox maximumCountGroup{3240, 4080, 2655, 855};
 constexpr DesignBox countBar{240, 360, 1575, 255};
 constexpr DesignBox countValue{1920, 360, 495, 255};
+// Below them, for a child on おまかせ: that the game chooses those three for them.
+constexpr DesignBox omakaseLine{3240, 4950, 2655, 435};
 }  // namespace SettingsLayout
 
 // The character selection screen, "キャラ選択画面".
@@ -96,6 +98,7 @@ constexpr DesignBox childLabel{360, 840, 2700, 255};
 constexpr DesignBox childList{360, 1140, 2700, 4200};
 constexpr DesignBox nameLabel{3300, 840, 5340, 255};
 constexpr DesignBox nameEdit{3300, 1140, 3000, 375};
+constexpr DesignBox omakaseBox{6480, 1140, 2160, 375};  // "おまかせ" for the child chosen
 constexpr DesignBox markLabel{3300, 1680, 5340, 255};
 constexpr DesignBox markList{3300, 1980, 5340, 3360};
 constexpr DesignBox messageLine{360, 5400, 8280, 420};    // two lines

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "screens/screen_layouts.h"
+#include "screens/omakase_words.h"
 #include "screens/screen_parts.h"
 #include "state/settings_file.h"
 #include "ui/message_box.h"
@@ -222,6 +223,14 @@ void SettingsScreen::buildControls() {
     showValueOf(m_blinkTimeBar, m_blinkTimeValue);
     showValueOf(m_minimumCountBar, m_minimumCountValue);
     showValueOf(m_maximumCountBar, m_maximumCountValue);
+    m_omakaseLine = new QLabel(this);
+    m_omakaseLine->setObjectName(QStringLiteral("omakaseLine"));
+    m_omakaseLine->setGeometry(toPixels(Layout::omakaseLine));
+    m_omakaseLine->setWordWrap(true);
+    QFont small = m_omakaseLine->font();
+    small.setPixelSize(std::max(8, m_omakaseLine->height() / 3));
+    m_omakaseLine->setFont(small);
+    m_omakaseLine->hide();
     connect(applyButton, &QPushButton::clicked, this, [this] { apply(); });
     connect(cancelButton, &QPushButton::clicked, this, [this] { cancel(); });
 
@@ -233,6 +242,11 @@ void SettingsScreen::buildControls() {
                  m_touchByClick, m_sameCharacters, m_variousCharacters, m_askHowMany,
                  m_askHowManyPeople, m_pointerShown, m_pointerHidden});
     m_countWays[CountWay::AnyOrder]->setFocus();
+}
+
+void SettingsScreen::setOmakaseChild(const QString& name) {
+    m_omakaseLine->setText(OmakaseWords::settingsLine(name));
+    m_omakaseLine->setVisible(!name.isEmpty());
 }
 
 void SettingsScreen::load() {

@@ -21,6 +21,9 @@ public:
 
     // Loads every control from the stored settings; entries left from an earlier visit go.
     void load() override;
+    // The child who plays when they are on おまかせ (the screen then says that the game chooses
+    // their fewest, most and counting way); empty for anyone else.
+    void setOmakaseChild(const QString& name);
 
 private:
     void buildControls();
@@ -52,4 +55,5 @@ private:
     QLabel* m_blinkTimeValue = nullptr;
     QLabel* m_minimumCountValue = nullptr;
     QLabel* m_maximumCountValue = nullptr;
+    QLabel* m_omakaseLine = nullptr;
 };

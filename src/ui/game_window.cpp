@@ -353,8 +353,9 @@ void GameWindow::fingerLanded(const QPointF& position, qint64 madeAt) {
         target.kind != ControlKind::None && tap.sameControl(m_lastTap) &&
         madeAt - m_lastTap.madeAt < QGuiApplication::styleHints()->mouseDoubleClickInterval();
     m_lastTap = tap;
-    const bool everyTouchCounts =
-        m_game.phase() == Phase::Counting && m_game.settings().countWay == CountWay::AnyOrder;
+    // The round's counting way: おまかせ may choose another than the adult's.
+    const bool everyTouchCounts = m_game.phase() == Phase::Counting &&
+                                  m_game.round().settings.countWay == CountWay::AnyOrder;
     if (!again || everyTouchCounts)
         pointerPressed(position);
 }

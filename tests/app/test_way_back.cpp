@@ -4,6 +4,9 @@
 // game ends after OK.
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QDir>
 #include <QListWidget>
 #include <QPushButton>
@@ -15,6 +18,7 @@
 #include <memory>
 
 #include "app/program.h"
+#include "support/files.h"
 #include "state/selection_file.h"
 #include "state/settings_file.h"
 #include "ui/game_window.h"
@@ -113,6 +117,42 @@ private slots:
             QDir(m_folder->path()).entryList({QStringLiteral("*.gif")}, QDir::Files, QDir::Name);
         QCOMPARE(m_program->game().round().singlePicturePath, m_folder->filePath(pictures[4]));
         QVERIFY(QFile::exists(m_folder->filePath(kSelectionFileName)));
+    }
+
+    // A child put on おまかせ on the children screen plays the game's choice: a new child's one
+    // character, counted from the left, while the adult's settings (any order, 4 to 6) stay, and
+    // the settings screen says so.
+    void childOnOmakasePlaysTheGamesChoice() {
+        writeFile(m_folder->filePath(kSettingsFileName),
+                  "0,#FALSE#,#FALSE#,#FALSE#,#FALSE#,15,4,6\r\n");
+        QVERIFY(start());
+        QTest::keyClick(&m_program->window(), Qt::Key_C);
+        QWidget* children = shownWindow(QStringLiteral("childrenScreen"));
+        QVERIFY(children != nullptr);
+        children->findChild<QLineEdit*>(QStringLiteral("nameEdit"))->setText(QStringLiteral("ゆい"));
+        children->findChild<QListWidget*>(QStringLiteral("markList"))->item(0)->setSelected(true);
+        click(*children, "addButton");
+        children->findChild<QListWidget*>(QStringLiteral("childList"))->item(0)->setSelected(true);
+        auto* omakase = children->findChild<QCheckBox*>(QStringLiteral("omakaseBox"));
+        QTest::mouseClick(omakase, Qt::LeftButton, {}, QPoint(8, omakase->height() / 2));
+        click(*children, "closeButton");
+        QWidget* whoPlays = shownWindow(QStringLiteral("whoPlaysScreen"));
+        QVERIFY(whoPlays != nullptr);
+        QTest::keyClick(whoPlays, Qt::Key_Right);
+        QTest::keyClick(whoPlays, Qt::Key_Return);
+
+        const RoundState& round = m_program->game().round();
+        QCOMPARE(m_program->game().phase(), Phase::Catching);
+        QCOMPARE(round.characterCount, 1);
+        QCOMPARE(round.settings.countWay, CountWay::FromLeft);
+        QCOMPARE(m_program->game().settings().countWay, CountWay::AnyOrder);
+        QTest::keyClick(&m_program->window(), Qt::Key_H);
+        QWidget* settings = shownWindow(QStringLiteral("settingsScreen"));
+        QVERIFY(settings != nullptr);
+        auto* line = settings->findChild<QLabel*>(QStringLiteral("omakaseLine"));
+        QVERIFY(line->isVisible());
+        QVERIFY2(line->text().startsWith(QStringLiteral("ゆい は「おまかせ」")), qPrintable(line->text()));
+        QCOMPARE(settings->findChild<QScrollBar*>(QStringLiteral("minimumCountBar"))->value(), 4);
     }
 
     // A notice kept from start-up (the settings file cannot be written: a folder of its name)

@@ -132,10 +132,10 @@ void RecordReportTest::playedRoundsGiveTilesMistakesAndCsv() {
     const auto [now, before] = report.mistakes(id);
     QCOMPARE(now.rounds, 6);
     QCOMPARE(before.rounds, 0);
-    QCOMPARE(now.with[RecordReport::OneToOne], 0);
-    QCOMPARE(now.with[RecordReport::OffByOne], 3);
-    QCOMPARE(now.with[RecordReport::CountedRightAnsweredWrong], 3);
-    QCOMPARE(now.with[RecordReport::AnsweredWithoutCounting], 0);
+    QCOMPARE(now.with[Mistake::OneToOne], 0);
+    QCOMPARE(now.with[Mistake::OffByOne], 3);
+    QCOMPARE(now.with[Mistake::CountedRightAnsweredWrong], 3);
+    QCOMPARE(now.with[Mistake::AnsweredWithoutCounting], 0);
 
     const QStringList lines = csvLines(report, id);
     QCOMPARE(lines.size(), 1 + 3 + 6);
@@ -222,7 +222,23 @@ void RecordReportTest::screenShowsAndDeletes() {
     auto* choice = screen.findChild<QComboBox*>("childChoice");
     QCOMPARE(choice->count(), 2);
     choice->setCurrentIndex(choice->findText(QStringLiteral("けん")));
-    QVERIFY(screen.findChild<QLabel*>("mistakeText")->text().contains(QStringLiteral("50%")));
+    const QString mistakes = screen.findChild<QLabel*>("mistakeText")->text();
+    QVERIFY(mistakes.contains(QStringLiteral("50%")));
+    // No one-to-one mistake in the last rounds: said as mastered, not with what it would mean.
+    QVERIFY(mistakes.contains(QStringLiteral("0%（くらべる記録がまだありません）<br>できています。")));
+    QVERIFY(!mistakes.contains(QStringLiteral("数のことばと物を")));
+
+    // On おまかせ: the frontier (1 and 2 never played) and why the game chose each round.
+    const RecordRows rows(played());
+    QVERIFY(rows.run(QStringLiteral("UPDATE child SET omakase = 1 WHERE name = 'けん'")));
+    QVERIFY(rows.run(QStringLiteral(
+        "UPDATE round SET chosen_why = 1, chosen_right = 2, chosen_of = 5 WHERE characters = 4")));
+    screen.open();
+    const QString omakase = screen.findChild<QLabel*>("omakaseText")->text();
+    QVERIFY2(omakase.contains(QStringLiteral("いまの目標の数：1")) &&
+                 omakase.contains(QStringLiteral(
+                     "4こ・左から順に（誤訂正無し）：4 をまだ 5 回中 2 回しか 1 回目で正解していないので")),
+             qPrintable(omakase));
 
     const QString folder = m_dir->filePath(QStringLiteral("out"));
     QDir().mkpath(folder);

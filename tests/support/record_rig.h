@@ -35,8 +35,13 @@ struct RecordRig {
     FakeClock clock;
     RecordStore store;
     Children children;
-    Recorder recorder{clock, rig.shared.settings,
-                      [this](RoundRecord&& round) { store.write(std::move(round)); }};
+    // Told of each round as it goes to the writer (おまかせ marks it there in the program).
+    std::function<void(RoundRecord& round)> seen;
+    Recorder recorder{clock, rig.game.round().settings, [this](RoundRecord&& round) {
+                          if (seen)
+                              seen(round);
+                          store.write(std::move(round));
+                      }};
     WhoPlays players{recorder};
     QList<RecordProblem> problems;  // told at open()
     Child child{rig};

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "support/game_rig.h"
@@ -100,14 +101,17 @@ private slots:
                                << QStringList{"counted 0 1", "counted 0 2"};
         // Not a repeat: the next number said over the character just counted.
         QTest::newRow("way 2") << CountWay::FromLeftCorrected << true << QStringList{"counted 0 1"};
+        // The round's way is what counts: おまかせ chose way 0 over the adult's way 2.
+        QTest::newRow("way 0 for the round, 2 set") << qint16(-CountWay::FromLeftCorrected) << true
+                                                    << QStringList{"counted 0 1", "counted 0 2"};
     }
     void doubleTap() {
         QFETCH(qint16, countWay);
         QFETCH(bool, counting);
         QFETCH(QStringList, told);
         GameSettings settings;
-        settings.countWay = countWay;
-        open(settings, 2);
+        settings.countWay = qAbs(countWay);
+        open(settings, 2, countWay < 0 ? std::optional(CountWay::AnyOrder) : std::nullopt);
         if (counting)
             QVERIFY(m_child->catchAll());
         const qsizetype since = events().size();
@@ -198,9 +202,13 @@ private slots:
 
 private:
     // A round of `count` characters on the real window.
-    void open(GameSettings settings, int count) {
+    // The game's window on rounds of `count` characters; with `roundWay`, each round is given
+    // that counting way as おまかせ gives one.
+    void open(GameSettings settings, int count, std::optional<qint16> roundWay = {}) {
         settings.minCount = settings.maxCount = qint16(count);
         m_rig = std::make_unique<GameRig>(settings);
+        if (roundWay)
+            m_rig->game.planRound = [roundWay](GameSettings& s) { s.countWay = *roundWay; };
         m_rig->sound.setDefaultLength(0);
         m_child = std::make_unique<Child>(*m_rig);
         m_window = std::make_unique<GameWindow>(m_rig->game, m_pictures);
