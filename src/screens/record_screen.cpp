@@ -12,18 +12,14 @@
 #include "screens/record_words.h"
 #include "screens/report_pdf.h"
 #include "screens/report_views.h"
+#include "screens/screen_layouts.h"
 #include "state/file_writing.h"
 #include "ui/folder_choice.h"
 #include "ui/message_box.h"
 
 using namespace ScreenParts;
 
-namespace {
-constexpr int kWidth = 900;
-constexpr int kHeight = 660;
-// Where おまかせ's rounds begin, the chart above them made shorter.
-constexpr int kChosenTop = 300;
-}  // namespace
+namespace Layout = RecordLayout;
 
 // The tiles and the chart of the child shown, drawn from what the report read last.
 class RecordScreen::Views : public QWidget {
@@ -47,10 +43,9 @@ protected:
 };
 
 RecordScreen::RecordScreen(RecordStore& store, Children& children, const WhoPlays& whoPlays,
-                           const Clock& clock, std::function<void()> returnToGame,
-                           QWidget* parent)
-    : AdultScreen(QStringLiteral("recordScreen"), QStringLiteral("きろく"), kWidth * 15,
-                  kHeight * 15, std::move(returnToGame), parent),
+                           const Clock& clock, std::function<void()> returnToGame, QWidget* parent)
+    : AdultScreen(QStringLiteral("recordScreen"), QStringLiteral("きろく"), Layout::kWidth,
+                  Layout::kHeight, std::move(returnToGame), parent),
       m_store(store),
       m_children(children),
       m_whoPlays(whoPlays),
@@ -62,25 +57,25 @@ RecordScreen::~RecordScreen() = default;
 
 void RecordScreen::buildControls() {
     auto* outline = new WindowOutline(this);
-    outline->setGeometry(2, 2, kWidth - 4, kHeight - 4);
+    outline->setGeometry(toPixels(Layout::outline));
     QLabel* title = makeTitle(QStringLiteral("きろく"), this);
     title->setObjectName(QStringLiteral("title"));
-    title->setGeometry(16, 10, 200, 32);
+    title->setGeometry(toPixels(Layout::title));
 
     auto* childLabel = new QLabel(QStringLiteral("こども"), this);
     childLabel->setObjectName(QStringLiteral("childLabel"));
-    childLabel->setGeometry(230, 16, 50, 22);
+    childLabel->setGeometry(toPixels(Layout::childLabel));
     m_childChoice = new QComboBox(this);
     m_childChoice->setObjectName(QStringLiteral("childChoice"));
-    m_childChoice->setGeometry(280, 14, 220, 26);
+    m_childChoice->setGeometry(toPixels(Layout::childChoice));
 
     m_views = new Views(this);
     m_views->setObjectName(QStringLiteral("numbersAndDays"));
-    m_views->setGeometry(16, 50, 520, 480);
+    m_views->setGeometry(toPixels(Layout::views));
 
     m_omakase = new QLabel(this);
     m_omakase->setObjectName(QStringLiteral("omakaseText"));
-    m_omakase->setGeometry(16, kChosenTop, 520, 530 - kChosenTop);
+    m_omakase->setGeometry(toPixels(Layout::chosen));
     m_omakase->setWordWrap(true);
     m_omakase->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_omakase->setTextFormat(Qt::RichText);
@@ -88,25 +83,23 @@ void RecordScreen::buildControls() {
 
     m_mistakes = new QLabel(this);
     m_mistakes->setObjectName(QStringLiteral("mistakeText"));
-    m_mistakes->setGeometry(550, 50, 334, 480);
+    m_mistakes->setGeometry(toPixels(Layout::mistakes));
     m_mistakes->setWordWrap(true);
     m_mistakes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_mistakes->setTextFormat(Qt::RichText);
 
-    m_messageLine = new MessageLine(this, QRect(16, 540, 868, 44));
+    m_messageLine = new MessageLine(this, toPixels(Layout::messageLine));
 
-    const auto makeButton = [this](const char* name, const QString& caption, int x, int w) {
-        auto* button = new ScreenButton(caption, this);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setGeometry(x, 600, w, 36);
-        return button;
-    };
-    ScreenButton* childCsv = makeButton("exportChildCsv", QStringLiteral("CSV（この子）"), 16, 140);
-    ScreenButton* allCsv = makeButton("exportAllCsv", QStringLiteral("CSV（全員）"), 164, 140);
-    ScreenButton* pdf = makeButton("printPdf", QStringLiteral("PDF（1人1ページ）"), 312, 170);
+    ScreenButton* childCsv =
+        makeButton(this, "exportChildCsv", QStringLiteral("CSV（この子）"), Layout::childCsvButton);
+    ScreenButton* allCsv =
+        makeButton(this, "exportAllCsv", QStringLiteral("CSV（全員）"), Layout::allCsvButton);
+    ScreenButton* pdf =
+        makeButton(this, "printPdf", QStringLiteral("PDF（1人1ページ）"), Layout::pdfButton);
     ScreenButton* remove =
-        makeButton("deleteChild", QStringLiteral("この子の記録を削除"), 530, 190);
-    ScreenButton* close = makeButton("closeButton", QStringLiteral("閉じる"), 764, 120);
+        makeButton(this, "deleteChild", QStringLiteral("この子の記録を削除"), Layout::deleteButton);
+    ScreenButton* close =
+        makeButton(this, "closeButton", QStringLiteral("閉じる"), Layout::closeButton);
 
     connect(m_childChoice, &QComboBox::currentIndexChanged, this, [this] { showChild(); });
     connect(childCsv, &QPushButton::clicked, this, [this] { exportCsv(false); });
@@ -134,7 +127,8 @@ void RecordScreen::load() {
                 m_childChoice->setCurrentIndex(m_childChoice->count() - 1);
         }
     }
-    m_messageLine->say(m_childChoice->count() == 0
+    m_messageLine->say(
+        m_childChoice->count() == 0
             ? QStringLiteral("記録のあるこどもがいません。こどもの登録（C）で追加してください。")
             : QString());
     showChild();
@@ -154,7 +148,7 @@ void RecordScreen::showChild() {
     m_mistakes->setText(ReportViews::mistakesText(m_report->mistakes(child)));
     const std::optional<ChildEntry> entry = m_children.entry(child);
     const bool omakase = entry && entry->omakase;
-    m_views->setGeometry(16, 50, 520, omakase ? kChosenTop - 60 : 480);
+    m_views->setGeometry(toPixels(omakase ? Layout::viewsOverChosen : Layout::views));
     m_omakase->setVisible(omakase);
     if (omakase)
         m_omakase->setText(ReportViews::omakaseText(*m_report, child, m_views->from));

@@ -126,3 +126,25 @@ constexpr DesignBox backButton{480, 5160, 2535, 375};  // "戻る"
 constexpr DesignBox credit{480, 5700, 2535, 255};
 constexpr DesignBox wordList{3480, 480, 2760, 5400};
 }  // namespace VoiceLayout
+
+// The record screen, "きろく": the numbers and days of the child chosen on the left, their
+// mistakes on the right, the message line and the buttons below.
+namespace RecordLayout {
+constexpr int kWidth = 13500;
+constexpr int kHeight = 9900;
+constexpr DesignBox outline{30, 30, 13440, 9840};
+constexpr DesignBox title{240, 150, 3000, 480};
+constexpr DesignBox childLabel{3450, 240, 750, 330};
+constexpr DesignBox childChoice{4200, 210, 3300, 390};
+constexpr DesignBox views{240, 750, 7800, 7200};  // the tiles and the chart
+// For a child on おまかせ the chart is shorter, and the rounds the game chose come below it.
+constexpr DesignBox viewsOverChosen{240, 750, 7800, 3600};
+constexpr DesignBox chosen{240, 4500, 7800, 3450};
+constexpr DesignBox mistakes{8250, 750, 5010, 7200};
+constexpr DesignBox messageLine{240, 8100, 13020, 660};
+constexpr DesignBox childCsvButton{240, 9000, 2100, 540};  // "CSV（この子）"
+constexpr DesignBox allCsvButton{2460, 9000, 2100, 540};   // "CSV（全員）"
+constexpr DesignBox pdfButton{4680, 9000, 2550, 540};      // "PDF（1人1ページ）"
+constexpr DesignBox deleteButton{7950, 9000, 2850, 540};   // "この子の記録を削除"
+constexpr DesignBox closeButton{11460, 9000, 1800, 540};   // "閉じる"
+}  // namespace RecordLayout
