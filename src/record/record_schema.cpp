@@ -39,6 +39,19 @@
 //   - answered_without_counting: wrong answers given with no count before them in their pass;
 //     only counting way 4 asks before counting (its first two tries).
 //   Besides: answers (cards chosen) and solved_at (the try that was right; NULL when none was).
+//
+// Version 2: what the class's record on the school's server needs (sent only once the machine has
+//            joined a class; see src/classroom)
+//   machine(id)  one row: this machine's id, 32 random hex digits made once.
+//   child.shared_key  the child's key in the class, the same on every machine (32 hex digits, made
+//                     when the child is added); child.changed_at  ms since 1970 of the last change
+//                     of name or mark (the later of two changes wins).
+//   send_queue(number, round_id)  each round not yet on the server; number is the machine's own
+//                     number for the round, never given twice (AUTOINCREMENT), so that
+//                     (machine, number) keys the round on the server even after a round id is
+//                     taken again. Every round is queued as it is written, those before this
+//                     version too; the sender empties the queue.
+//   removed_child(shared_key, removed_at)  children removed here, to be removed on the server.
 
 #include "record/record_schema.h"
 
@@ -154,6 +167,39 @@ const QList<QStringList>& migrations() {
                 "  (SELECT count(*) FROM answer_kind k WHERE k.round_id = r.id"
                 "   AND NOT k.right AND NOT k.counted) AS answered_without_counting"
                 " FROM round r) m"),
+        },
+        // 1 -> 2: the machine's id, the children's class keys, the rounds waiting to be sent.
+        {
+            QStringLiteral("CREATE TABLE machine (id TEXT NOT NULL)"),
+            QStringLiteral("INSERT INTO machine VALUES (lower(hex(randomblob(16))))"),
+            QStringLiteral("ALTER TABLE child ADD COLUMN shared_key TEXT"),
+            QStringLiteral("ALTER TABLE child ADD COLUMN changed_at INTEGER"),
+            QStringLiteral("UPDATE child SET shared_key = lower(hex(randomblob(16))),"
+                           " changed_at = added_at"),
+            QStringLiteral("CREATE UNIQUE INDEX child_in_class ON child(shared_key)"),
+            QStringLiteral("CREATE TRIGGER child_gets_key AFTER INSERT ON child"
+                           " WHEN NEW.shared_key IS NULL BEGIN"
+                           " UPDATE child SET shared_key = lower(hex(randomblob(16))),"
+                           "  changed_at = NEW.added_at WHERE id = NEW.id; END"),
+            // A change made here is stamped now; one fetched from the class brings its stamp.
+            QStringLiteral("CREATE TRIGGER child_changed AFTER UPDATE OF name, mark ON child"
+                           " WHEN NEW.changed_at IS OLD.changed_at BEGIN"
+                           " UPDATE child SET changed_at ="
+                           "  CAST((julianday('now') - 2440587.5) * 86400000 AS INTEGER)"
+                           "  WHERE id = NEW.id; END"),
+            QStringLiteral("CREATE TABLE removed_child ("
+                           " shared_key TEXT PRIMARY KEY,"
+                           " removed_at INTEGER NOT NULL)"),
+            QStringLiteral("CREATE TRIGGER child_removed AFTER DELETE ON child BEGIN"
+                           " INSERT OR IGNORE INTO removed_child VALUES (OLD.shared_key,"
+                           "  CAST((julianday('now') - 2440587.5) * 86400000 AS INTEGER)); END"),
+            QStringLiteral("CREATE TABLE send_queue ("
+                           " number INTEGER PRIMARY KEY AUTOINCREMENT,"
+                           " round_id INTEGER NOT NULL UNIQUE REFERENCES round(id)"
+                           "  ON DELETE CASCADE)"),
+            QStringLiteral("INSERT INTO send_queue (round_id) SELECT id FROM round ORDER BY id"),
+            QStringLiteral("CREATE TRIGGER round_to_send AFTER INSERT ON round BEGIN"
+                           " INSERT INTO send_queue (round_id) VALUES (NEW.id); END"),
         },
     };
     return all;

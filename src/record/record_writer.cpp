@@ -47,14 +47,6 @@ QString kindName(TouchKind kind) {
     return {};
 }
 
-bool exec(QSqlQuery& query, const QVariantList& values, QString* error) {
-    for (int i = 0; i < values.size(); ++i)
-        query.bindValue(i, values[i]);
-    if (query.exec())
-        return true;
-    *error = query.lastError().text();
-    return false;
-}
 }  // namespace
 
 // The writer's side: its connection and statements, touched only on the writer's thread.
@@ -210,23 +202,25 @@ bool WriterWorker::writeRound(const RoundRecord& r, QString* error) {
     }
     WriterStatements& s = *m_statements;
     const GameSettings& g = r.settings;
-    bool done =
-        exec(s.round,
-             {r.childId, r.beganAt, r.endedAt, int(r.cutShort), r.characters, int(g.countWay),
-              int(g.clickToCount), int(g.mixedCharacters), int(g.askHowManyPeople),
-              int(g.hidePointer), int(g.blinkTime), int(g.minCount), int(g.maxCount)},
-             error);
+    bool done = RecordFile::runPrepared(
+        s.round,
+        {r.childId, r.beganAt, r.endedAt, int(r.cutShort), r.characters, int(g.countWay),
+         int(g.clickToCount), int(g.mixedCharacters), int(g.askHowManyPeople), int(g.hidePointer),
+         int(g.blinkTime), int(g.minCount), int(g.maxCount)},
+        error);
     const QVariant id = done ? s.round.lastInsertId() : QVariant();
     for (const RoundRecord::Catch& c : r.catches) {
-        done = done && exec(s.caught, {id, c.place, c.atMs, c.tookMs}, error);
+        done = done && RecordFile::runPrepared(s.caught, {id, c.place, c.atMs, c.tookMs}, error);
     }
     for (const RoundRecord::Touch& t : r.touches) {
         const QVariant number = t.kind == TouchKind::Counted ? QVariant(t.number) : QVariant();
         done = done &&
-               exec(s.touch, {id, t.seq, t.atMs, t.pass, t.place, kindName(t.kind), number}, error);
+               RecordFile::runPrepared(
+                   s.touch, {id, t.seq, t.atMs, t.pass, t.place, kindName(t.kind), number}, error);
     }
     for (const RoundRecord::Answer& a : r.answers) {
-        done = done && exec(s.answer, {id, a.seq, a.atMs, a.attempt, a.card, int(a.right)}, error);
+        done = done && RecordFile::runPrepared(
+                           s.answer, {id, a.seq, a.atMs, a.attempt, a.card, int(a.right)}, error);
     }
     for (QSqlQuery* q : {&s.round, &s.caught, &s.touch, &s.answer})
         q->finish();

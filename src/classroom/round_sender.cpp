@@ -1,0 +1,383 @@
+#include "classroom/round_sender.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QThread>
+#include <QTimer>
+#include <QVariant>
+
+#include <algorithm>
+#include <utility>
+
+#include "record/record_file.h"
+
+namespace {
+
+// The touch kinds as the class's record keeps them (small numbers instead of words).
+int kindNumber(const QString& kind) {
+    static const QStringList kinds{QStringLiteral("counted"), QStringLiteral("out_of_order"),
+                                   QStringLiteral("repeat"), QStringLiteral("ignored")};
+    return int(kinds.indexOf(kind));
+}
+
+// Each row of a local query as a JSON array of its columns (NULL as null).
+QString rowsAsJson(QSqlQuery& query, int columns) {
+    QJsonArray all;
+    while (query.next()) {
+        QJsonArray row;
+        for (int i = 0; i < columns; ++i) {
+            const QVariant v = query.value(i);
+            if (v.isNull())
+                row.append(QJsonValue());
+            else if (v.typeId() == QMetaType::QString)
+                row.append(kindNumber(v.toString()));
+            else
+                row.append(v.toLongLong());
+        }
+        all.append(row);
+    }
+    return QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Compact));
+}
+
+// What a failed connection means for the adult.
+SendNews::Kind kindOf(const QSqlError& error) {
+    const QString words = error.text();
+    if (words.contains(QLatin1String("certificate")) || words.contains(QLatin1String("SSL")))
+        return SendNews::Certificate;
+    if (words.contains(QLatin1String("password")) || words.contains(QLatin1String("pg_hba")) ||
+        error.nativeErrorCode().startsWith(QLatin1String("28")))
+        return SendNews::Refused;
+    return SendNews::Away;
+}
+
+// One round as it goes to the server.
+struct Outgoing {
+    qint64 number = 0;
+    QString child;
+    QVariantList values;  // the round's columns after the machine and the number
+};
+
+}  // namespace
+
+// The sender's side: its two connections (the local record and the server) and its timer, touched
+// only on the sender's thread.
+class SenderWorker : public QObject {
+public:
+    SenderWorker(const QString& recordPath, const ClassLink& link, RoundSender::Told told,
+                 RoundSender::Pacing pacing)
+        : m_recordPath(recordPath),
+          m_link(link),
+          m_told(std::move(told)),
+          m_pacing(pacing),
+          m_local(QStringLiteral("kazoemashou-sender-local-%1").arg(quintptr(this))),
+          m_server(QStringLiteral("kazoemashou-sender-server-%1").arg(quintptr(this))),
+          m_retryMs(pacing.firstRetryMs) {}
+
+    void trySend();
+    void sendNow() {
+        if (m_timer == nullptr || !m_waitingAfterFailure)
+            trySend();
+    }
+    void stop() {
+        delete m_timer;
+        m_timer = nullptr;
+        disconnectServer();
+        if (QSqlDatabase::contains(m_local))
+            RecordFile::disconnect(m_local);
+    }
+
+private:
+    bool connectLocal();
+    bool connectServer(SendNews* news);
+    void disconnectServer() {
+        if (QSqlDatabase::contains(m_server)) {
+            QSqlDatabase::database(m_server, false).close();
+            QSqlDatabase::removeDatabase(m_server);
+        }
+    }
+    bool sendRemovals(QString* error);
+    // Sends the next batch; `sent` is 0 when the queue was empty.
+    bool sendBatch(int* sent, QString* error);
+    QList<Outgoing> nextBatch(QString* error);
+    int waiting();
+    void failed(SendNews news);
+    void lookAgainIn(int ms) {
+        if (m_timer == nullptr) {
+            m_timer = new QTimer(this);
+            m_timer->setSingleShot(true);
+            connect(m_timer, &QTimer::timeout, this, [this] { trySend(); });
+        }
+        m_timer->start(ms);
+    }
+
+    QString m_recordPath;
+    ClassLink m_link;
+    RoundSender::Told m_told;
+    RoundSender::Pacing m_pacing;
+    QString m_local;
+    QString m_server;
+    QString m_machine;
+    QTimer* m_timer = nullptr;
+    int m_retryMs;
+    bool m_waitingAfterFailure = false;
+};
+
+void SenderWorker::trySend() {
+    m_waitingAfterFailure = false;
+    if (!connectLocal()) {
+        lookAgainIn(m_pacing.lookAgainMs);  // no record yet, or not of this version yet
+        return;
+    }
+    SendNews news;
+    if (!connectServer(&news)) {
+        failed(news);
+        return;
+    }
+    int sent = 0;
+    if (!sendRemovals(&news.detail) || !sendBatch(&sent, &news.detail)) {
+        const bool lost = !QSqlDatabase::database(m_server, false).isOpen() ||
+                          QSqlDatabase::database(m_server, false).lastError().type() ==
+                              QSqlError::ConnectionError ||
+                          news.detail.contains(QLatin1String("connection"));
+        news.kind = lost ? SendNews::Away : SendNews::Failed;
+        failed(news);
+        return;
+    }
+    m_retryMs = m_pacing.firstRetryMs;
+    if (sent == 0) {
+        lookAgainIn(m_pacing.lookAgainMs);
+        return;
+    }
+    news.rounds = sent;
+    news.waiting = waiting();
+    if (m_told)
+        m_told(news);
+    // The next batch after whatever was asked meanwhile (a stop).
+    QMetaObject::invokeMethod(
+        this, [this] { trySend(); }, Qt::QueuedConnection);
+}
+
+void SenderWorker::failed(SendNews news) {
+    disconnectServer();
+    news.waiting = waiting();
+    if (m_told)
+        m_told(news);
+    m_waitingAfterFailure = true;
+    lookAgainIn(m_retryMs);
+    m_retryMs = std::min(m_retryMs * 2, m_pacing.longestRetryMs);
+}
+
+bool SenderWorker::connectLocal() {
+    if (QSqlDatabase::contains(m_local))
+        return true;
+    QSqlError error;
+    QSqlDatabase db = RecordFile::connect(m_local, m_recordPath, false, &error);
+    QSqlQuery machine(db);
+    if (db.isOpen() && machine.exec(QStringLiteral("SELECT id FROM machine")) && machine.next()) {
+        m_machine = machine.value(0).toString();
+        return true;
+    }
+    machine = QSqlQuery();
+    RecordFile::disconnect(m_local);
+    return false;
+}
+
+bool SenderWorker::connectServer(SendNews* news) {
+    if (QSqlDatabase::contains(m_server) && QSqlDatabase::database(m_server, false).isOpen())
+        return true;
+    disconnectServer();
+    QSqlDatabase db = m_link.connection(m_server);
+    if (!db.open()) {
+        news->kind = kindOf(db.lastError());
+        news->detail = db.lastError().text();
+        return false;
+    }
+    QSqlQuery version(db);
+    if (!version.exec(QStringLiteral("SELECT version FROM schema_version")) || !version.next()) {
+        news->kind = SendNews::Failed;
+        news->detail = version.lastError().text();
+        return false;
+    }
+    if (version.value(0).toInt() > kClassSchemaVersion) {
+        news->kind = SendNews::Newer;
+        news->detail = QStringLiteral("version %1").arg(version.value(0).toInt());
+        return false;
+    }
+    return true;
+}
+
+int SenderWorker::waiting() {
+    QSqlQuery count(QSqlDatabase::database(m_local, false));
+    return count.exec(QStringLiteral("SELECT count(*) FROM send_queue")) && count.next()
+               ? count.value(0).toInt()
+               : -1;
+}
+
+bool SenderWorker::sendRemovals(QString* error) {
+    QSqlDatabase local = QSqlDatabase::database(m_local, false);
+    QSqlQuery removed(local);
+    if (!removed.exec(QStringLiteral("SELECT shared_key, removed_at FROM removed_child"))) {
+        *error = removed.lastError().text();
+        return false;
+    }
+    QSqlQuery remove(QSqlDatabase::database(m_server, false));
+    QSqlQuery forget(local);
+    if (!remove.prepare(
+            QStringLiteral("SELECT remove_child(CAST(? AS text), CAST(? AS bigint))")) ||
+        !forget.prepare(QStringLiteral("DELETE FROM removed_child WHERE shared_key = ?"))) {
+        *error = remove.lastError().text() + forget.lastError().text();
+        return false;
+    }
+    while (removed.next()) {
+        const QVariant key = removed.value(0);
+        if (!RecordFile::runPrepared(remove, {key, removed.value(1)}, error) ||
+            !RecordFile::runPrepared(forget, {key}, error))
+            return false;
+    }
+    return true;
+}
+
+QList<Outgoing> SenderWorker::nextBatch(QString* error) {
+    QSqlDatabase local = QSqlDatabase::database(m_local, false);
+    QSqlQuery rounds(local), catches(local), touches(local), answers(local);
+    const bool prepared =
+        rounds.prepare(QStringLiteral(
+            "SELECT q.number, q.round_id, c.shared_key, c.name, c.mark, c.added_at,"
+            " c.changed_at, r.began_at, r.ended_at, r.cut_short, r.characters, r.count_way,"
+            " r.click_to_count, r.mixed_characters, r.ask_how_many_people, r.hide_pointer,"
+            " r.blink_time, r.min_count, r.max_count"
+            " FROM send_queue q JOIN round r ON r.id = q.round_id"
+            " JOIN child c ON c.id = r.child_id ORDER BY q.number LIMIT ?")) &&
+        catches.prepare(QStringLiteral(
+            "SELECT place, at_ms, took_ms FROM catch WHERE round_id = ? ORDER BY at_ms")) &&
+        touches.prepare(QStringLiteral("SELECT seq, at_ms, pass, place, kind, number FROM touch"
+                                       " WHERE round_id = ? ORDER BY seq")) &&
+        answers.prepare(QStringLiteral("SELECT seq, at_ms, attempt, card, right FROM answer"
+                                       " WHERE round_id = ? ORDER BY seq"));
+    QList<Outgoing> batch;
+    if (!prepared || !RecordFile::runPrepared(rounds, {m_pacing.batch}, error)) {
+        if (error->isEmpty())
+            *error = rounds.lastError().text();
+        return batch;
+    }
+    while (rounds.next()) {
+        Outgoing round;
+        round.number = rounds.value(0).toLongLong();
+        round.child = rounds.value(2).toString();
+        const QVariant id = rounds.value(1);
+        QStringList settings;
+        for (int i = 11; i <= 18; ++i)
+            settings << rounds.value(i).toString();
+        round.values = {
+            rounds.value(2),  // the child, then the child's own columns
+            rounds.value(3),  rounds.value(4),
+            rounds.value(5),  rounds.value(6),
+            rounds.value(7),  // the round's
+            rounds.value(8),  rounds.value(9).toBool(),
+            rounds.value(10), QStringLiteral("{%1}").arg(settings.join(QLatin1Char(',')))};
+        for (QSqlQuery* details : {&catches, &touches, &answers}) {
+            if (!RecordFile::runPrepared(*details, {id}, error))
+                return {};
+            round.values << rowsAsJson(*details, details->record().count());
+        }
+        batch << round;
+    }
+    return batch;
+}
+
+bool SenderWorker::sendBatch(int* sent, QString* error) {
+    *sent = 0;
+    const QList<Outgoing> batch = nextBatch(error);
+    if (batch.isEmpty())
+        return error->isEmpty();
+    QSqlDatabase server = QSqlDatabase::database(m_server, false);
+    QSqlQuery child(server), round(server);
+    // A child removed in the class is not brought back, and their rounds are not taken.
+    const bool prepared =
+        child.prepare(QStringLiteral(
+            "INSERT INTO child (key, name, mark, added_at, changed_at)"
+            " SELECT CAST(? AS text), CAST(? AS text), CAST(? AS text), CAST(? AS bigint),"
+            "  CAST(? AS bigint) WHERE NOT EXISTS"
+            "  (SELECT 1 FROM removed_child WHERE key = CAST(? AS text))"
+            " ON CONFLICT (key) DO UPDATE SET name = EXCLUDED.name, mark = EXCLUDED.mark,"
+            "  changed_at = EXCLUDED.changed_at WHERE child.changed_at < EXCLUDED.changed_at")) &&
+        round.prepare(QStringLiteral(
+            "INSERT INTO round (machine, number, child_key, began_at, ended_at, cut_short,"
+            " characters, settings, catches, touches, answers)"
+            " SELECT CAST(? AS text), CAST(? AS bigint), CAST(? AS text), CAST(? AS bigint),"
+            "  CAST(? AS bigint), CAST(? AS boolean), CAST(? AS smallint),"
+            "  CAST(? AS smallint[]), CAST(? AS jsonb), CAST(? AS jsonb), CAST(? AS jsonb)"
+            " WHERE EXISTS (SELECT 1 FROM child WHERE key = CAST(? AS text))"
+            " ON CONFLICT (machine, number) DO NOTHING"));
+    if (!prepared) {
+        *error = child.lastError().text() + round.lastError().text();
+        return false;
+    }
+    if (!server.transaction()) {
+        *error = server.lastError().text();
+        return false;
+    }
+    QSet<QString> children;
+    bool done = true;
+    for (const Outgoing& r : batch) {
+        if (done && !children.contains(r.child)) {
+            children.insert(r.child);
+            done =
+                RecordFile::runPrepared(child, r.values.mid(0, 5) + QVariantList{r.child}, error);
+        }
+        done = done &&
+               RecordFile::runPrepared(round,
+                                       QVariantList{m_machine, r.number} + QVariantList{r.child} +
+                                           r.values.mid(5) + QVariantList{r.child},
+                                       error);
+    }
+    if (!done || !server.commit()) {
+        if (done)
+            *error = server.lastError().text();
+        server.rollback();
+        return false;
+    }
+    // Taken off the queue only now: a batch whose commit was lost is sent again, and taken once.
+    QSqlQuery taken(QSqlDatabase::database(m_local, false));
+    if (!taken.prepare(QStringLiteral("DELETE FROM send_queue WHERE number <= ?")) ||
+        !RecordFile::runPrepared(taken, {batch.last().number}, error))
+        return false;
+    *sent = int(batch.size());
+    return true;
+}
+
+RoundSender::RoundSender(const QString& recordPath, const ClassLink& link, Told told, Pacing pacing)
+    : m_thread(std::make_unique<QThread>()),
+      m_worker(new SenderWorker(recordPath, link, std::move(told), pacing)) {
+    m_thread->setObjectName(QStringLiteral("class sender"));
+    m_worker->moveToThread(m_thread.get());
+    m_thread->start(QThread::LowPriority);
+    sendNow();
+}
+
+RoundSender::~RoundSender() {
+    SenderWorker* worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker,
+        [worker] {
+            worker->stop();
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
+    m_thread->wait();
+    delete m_worker;
+}
+
+void RoundSender::sendNow() {
+    SenderWorker* worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker, [worker] { worker->sendNow(); }, Qt::QueuedConnection);
+}
+
+void RoundSender::queue(std::function<void()> call) {
+    QMetaObject::invokeMethod(m_worker, std::move(call), Qt::QueuedConnection);
+}

@@ -1,0 +1,169 @@
+#include <QMutex>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "classroom/round_sender.h"
+#include "record/children.h"
+#include "record/record_store.h"
+#include "support/class_server.h"
+#include "support/record_support.h"
+
+namespace {
+
+// A round of three characters counted one by one, answered 3 at the second try.
+RoundRecord countedRound(qint64 child, int n) {
+    RoundRecord r;
+    r.childId = child;
+    r.beganAt = FakeClock::kEpoch + n * 60000;
+    r.endedAt = r.beganAt + 20000;
+    r.characters = 3;
+    for (int place = 0; place < 3; ++place) {
+        r.catches << RoundRecord::Catch{place, 1000 + place * 500, 400};
+        r.touches << RoundRecord::Touch{place, 5000 + place * 300, 1,
+                                        place, TouchKind::Counted, place + 1};
+    }
+    r.answers << RoundRecord::Answer{3, 7000, 1, 4, false}
+              << RoundRecord::Answer{4, 8000, 2, 3, true};
+    return r;
+}
+
+// What the sender tells, kept for the test's thread.
+struct Told {
+    QList<SendNews> news;
+    mutable QMutex mutex;
+    std::function<void(const SendNews&)> also;  // on the sender's thread, before keeping it
+    RoundSender::Told callback() {
+        return [this](const SendNews& n) {
+            if (also)
+                also(n);
+            QMutexLocker lock(&mutex);
+            news << n;
+        };
+    }
+    bool has(SendNews::Kind kind, int waiting = -1) const {
+        QMutexLocker lock(&mutex);
+        return std::any_of(news.begin(), news.end(), [&](const SendNews& n) {
+            return n.kind == kind && (waiting < 0 || n.waiting == waiting);
+        });
+    }
+    SendNews first() const {
+        QMutexLocker lock(&mutex);
+        return news.value(0);
+    }
+};
+
+}  // namespace
+
+class TestClassRecord : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ClassServer> m_server;
+    QTemporaryDir m_dir;
+    FakeClock m_clock;
+
+    // A record of `rounds` rounds of one child at `path`.
+    void makeRecord(const QString& path, int rounds) {
+        RecordStore store(path, m_clock);
+        store.open();
+        Children children(store, m_clock);
+        qint64 child = 0;
+        QVERIFY(!children.add(QStringLiteral("けん"), QStringLiteral("p0.gif"), &child));
+        for (int n = 0; n < rounds; ++n)
+            store.write(countedRound(child, n));
+        store.flush();
+    }
+    QString rounds() const { return m_server->one(QStringLiteral("SELECT count(*) FROM round")); }
+
+private slots:
+    void initTestCase() {
+        m_server = std::make_unique<ClassServer>();
+        if (m_server->why.startsWith(QLatin1String("no PostgreSQL")))
+            QSKIP(qPrintable(m_server->why));
+        QVERIFY2(m_server->why.isEmpty(), qPrintable(m_server->why));
+    }
+
+    // The server stops after the first batch and comes back: every round arrives, once, whole;
+    // a batch sent again (its commit's answer lost) is taken once.
+    void sendsEachRoundOnceThroughAStop() {
+        const QString path = m_dir.filePath(QStringLiteral("stop.sqlite"));
+        makeRecord(path, 40);
+        Told told;
+        bool stopped = false;
+        told.also = [&](const SendNews& n) {
+            if (n.kind == SendNews::Sent && !std::exchange(stopped, true))
+                QVERIFY(m_server->stop());
+        };
+        {
+            RoundSender sender(path, m_server->link(), told.callback(), {6, 50, 200, 100000});
+            QTRY_VERIFY_WITH_TIMEOUT(told.has(SendNews::Away), 20000);
+            QVERIFY(m_server->start());
+            QTRY_VERIFY_WITH_TIMEOUT(told.has(SendNews::Sent, 0), 20000);
+        }
+        QCOMPARE(m_server->rows(QStringLiteral(
+                     "SELECT count(*), count(DISTINCT number), min(number), max(number)"
+                     " FROM round")),
+                 QStringList{QStringLiteral("40|40|1|40")});
+        QCOMPARE(m_server->rows(QStringLiteral(
+                     "SELECT c.name, r.characters, r.settings, r.catches, r.touches, r.answers"
+                     " FROM round r JOIN child c ON c.key = r.child_key WHERE r.number = 2")),
+                 QStringList{QStringLiteral(
+                     "けん|3|{1,0,0,0,0,15,2,5}|[[0, 1000, 400], [1, 1500, 400], [2, 2000, 400]]"
+                     "|[[0, 5000, 1, 0, 0, 1], [1, 5300, 1, 1, 0, 2], [2, 5600, 1, 2, 0, 3]]"
+                     "|[[3, 7000, 1, 4, 0], [4, 8000, 2, 3, 1]]")});
+
+        QVERIFY(RecordRows(path).run(QStringLiteral(
+            "INSERT INTO send_queue (number, round_id) SELECT id, id FROM round WHERE id <= 6")));
+        Told again;
+        RoundSender sender(path, m_server->link(), again.callback());
+        QTRY_VERIFY_WITH_TIMEOUT(again.has(SendNews::Sent, 0), 20000);
+        QCOMPARE(rounds(), QStringLiteral("40"));
+    }
+
+    // Each link the sender must not use: it sends nothing, keeps the queue, and says why.
+    void refusesWhatItCannotTrust_data() {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("otherCertificate");
+        QTest::addColumn<bool>("newerTables");
+        QTest::addColumn<int>("told");
+        QTest::newRow("wrong password") << "guess" << false << false << int(SendNews::Refused);
+        QTest::newRow("another server's certificate")
+            << ClassServer::kGamePassword << true << false << int(SendNews::Certificate);
+        QTest::newRow("tables of a newer game")
+            << ClassServer::kGamePassword << false << true << int(SendNews::Newer);
+    }
+    void refusesWhatItCannotTrust() {
+        QFETCH(QString, password);
+        QFETCH(bool, otherCertificate);
+        QFETCH(bool, newerTables);
+        QFETCH(int, told);
+        const QString path =
+            m_dir.filePath(QStringLiteral("%1.sqlite").arg(QTest::currentDataTag()));
+        makeRecord(path, 3);
+        const QString before = rounds();
+        QTemporaryDir other;
+        if (otherCertificate)
+            QVERIFY(m_server->otherCertificate(other.path()));
+        if (newerTables)
+            m_server->rows(QStringLiteral("UPDATE schema_version SET version = version + 1"));
+        Told news;
+        {
+            RoundSender sender(
+                path,
+                m_server->link(password, otherCertificate
+                                             ? other.filePath(QStringLiteral("classroom.crt"))
+                                             : QString()),
+                news.callback());
+            QTRY_VERIFY_WITH_TIMEOUT(!news.news.isEmpty(), 20000);
+        }
+        if (newerTables)
+            m_server->rows(QStringLiteral("UPDATE schema_version SET version = version - 1"));
+        QCOMPARE(int(news.first().kind), told);
+        QCOMPARE(news.first().waiting, 3);
+        QVERIFY(!news.first().detail.contains(QLatin1String(ClassServer::kGamePassword)));
+        QCOMPARE(rounds(), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClassRecord)
+#include "test_class_record.moc"
