@@ -10,23 +10,6 @@
 
 namespace {
 
-// A round of three characters counted one by one, answered 3 at the second try.
-RoundRecord countedRound(qint64 child, int n) {
-    RoundRecord r;
-    r.childId = child;
-    r.beganAt = FakeClock::kEpoch + n * 60000;
-    r.endedAt = r.beganAt + 20000;
-    r.characters = 3;
-    for (int place = 0; place < 3; ++place) {
-        r.catches << RoundRecord::Catch{place, 1000 + place * 500, 400};
-        r.touches << RoundRecord::Touch{place, 5000 + place * 300, 1,
-                                        place, TouchKind::Counted, place + 1};
-    }
-    r.answers << RoundRecord::Answer{3, 7000, 1, 4, false}
-              << RoundRecord::Answer{4, 8000, 2, 3, true};
-    return r;
-}
-
 // What the sender tells, kept for the test's thread.
 struct Told {
     QList<SendNews> news;
