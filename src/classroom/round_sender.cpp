@@ -54,6 +54,30 @@ SendNews::Kind kindOf(const QSqlError& error) {
     return SendNews::Away;
 }
 
+// Opens the connection `name` to the class's record and checks the version of its tables; false
+// and what is wrong otherwise (the connection is then left closed).
+bool openClass(const ClassLink& link, const QString& name, SendNews* news) {
+    QSqlDatabase db = link.connection(name);
+    if (!db.open()) {
+        news->kind = kindOf(db.lastError());
+        news->detail = db.lastError().text();
+        return false;
+    }
+    QSqlQuery version(db);
+    if (!version.exec(QStringLiteral("SELECT version FROM schema_version")) || !version.next()) {
+        news->kind = SendNews::Failed;
+        news->detail = version.lastError().text();
+    } else if (version.value(0).toInt() > kClassSchemaVersion) {
+        news->kind = SendNews::Newer;
+        news->detail = QStringLiteral("version %1").arg(version.value(0).toInt());
+    } else {
+        return true;
+    }
+    version = QSqlQuery();
+    db.close();
+    return false;
+}
+
 // One round as it goes to the server.
 struct Outgoing {
     qint64 number = 0;
@@ -78,10 +102,13 @@ public:
           m_retryMs(pacing.firstRetryMs) {}
 
     void trySend();
+    // Soon rather than at once: the round that was just handed to the record's writer is in its
+    // file a moment later.
     void sendNow() {
-        if (m_timer == nullptr || !m_waitingAfterFailure)
-            trySend();
+        if (!m_waitingAfterFailure)
+            lookAgainIn(kSoonMs);
     }
+    static constexpr int kSoonMs = 300;
     void stop() {
         delete m_timer;
         m_timer = nullptr;
@@ -190,24 +217,7 @@ bool SenderWorker::connectServer(SendNews* news) {
     if (QSqlDatabase::contains(m_server) && QSqlDatabase::database(m_server, false).isOpen())
         return true;
     disconnectServer();
-    QSqlDatabase db = m_link.connection(m_server);
-    if (!db.open()) {
-        news->kind = kindOf(db.lastError());
-        news->detail = db.lastError().text();
-        return false;
-    }
-    QSqlQuery version(db);
-    if (!version.exec(QStringLiteral("SELECT version FROM schema_version")) || !version.next()) {
-        news->kind = SendNews::Failed;
-        news->detail = version.lastError().text();
-        return false;
-    }
-    if (version.value(0).toInt() > kClassSchemaVersion) {
-        news->kind = SendNews::Newer;
-        news->detail = QStringLiteral("version %1").arg(version.value(0).toInt());
-        return false;
-    }
-    return true;
+    return openClass(m_link, m_server, news);
 }
 
 int SenderWorker::waiting() {
@@ -370,6 +380,16 @@ RoundSender::~RoundSender() {
         Qt::QueuedConnection);
     m_thread->wait();
     delete m_worker;
+}
+
+SendNews RoundSender::check(const ClassLink& link) {
+    static QAtomicInteger<int> tries;
+    const QString name =
+        QStringLiteral("kazoemashou-class-check-%1").arg(tries.fetchAndAddRelaxed(1));
+    SendNews news;
+    openClass(link, name, &news);
+    QSqlDatabase::removeDatabase(name);
+    return news;
 }
 
 void RoundSender::sendNow() {

@@ -53,9 +53,12 @@ public:
     RoundSender(const RoundSender&) = delete;
     RoundSender& operator=(const RoundSender&) = delete;
 
-    // Tries at once, unless a try is on its way or a wait after a failure is running. Returns at
-    // once.
+    // Tries in a moment (a round was just written), unless a wait after a failure is running.
+    // Returns at once.
     void sendNow();
+    // Tries a link once from the calling thread (joining does, off the game's thread): Sent when
+    // the server takes the machine's rounds, else what is wrong.
+    static SendNews check(const ClassLink& link);
     // Runs `call` on the sender's thread after what was asked before it.
     void queue(std::function<void()> call);
 

@@ -1,7 +1,10 @@
+#include <QCryptographicHash>
 #include <QMutex>
+#include <QSslCertificate>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "classroom/class_join.h"
 #include "classroom/round_sender.h"
 #include "record/children.h"
 #include "record/record_store.h"
@@ -145,6 +148,52 @@ private slots:
         QCOMPARE(news.first().waiting, 3);
         QVERIFY(!news.first().detail.contains(QLatin1String(ClassServer::kGamePassword)));
         QCOMPARE(rounds(), before);
+    }
+
+    // The code typed on a machine: kept only when the server is the one it names and takes the
+    // game's password; the password file readable by the user only; leaving forgets it all.
+    void joinsWithTheCode_data() {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("fingerprint");  // empty: the server's own
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("the server's code")
+            << ClassServer::kGamePassword << "" << int(ClassJoin::Outcome::Joined);
+        QTest::newRow("another fingerprint") << ClassServer::kGamePassword << "0123-4567-89ab-cdef"
+                                             << int(ClassJoin::Outcome::NotThatServer);
+        QTest::newRow("a wrong password") << "abcd-efgh-jkmn"
+                                          << "" << int(ClassJoin::Outcome::Refused);
+        QTest::newRow("no code") << ""
+                                 << "zz" << int(ClassJoin::Outcome::BadCode);
+    }
+    void joinsWithTheCode() {
+        QFETCH(QString, password);
+        QFETCH(QString, fingerprint);
+        QFETCH(int, outcome);
+        if (fingerprint.isEmpty()) {
+            const ClassLink link = m_server->link();
+            QFile pem(link.certificate);
+            QVERIFY(pem.open(QIODevice::ReadOnly));
+            fingerprint =
+                QString::fromLatin1(QCryptographicHash::hash(QSslCertificate(pem.readAll()).toDer(),
+                                                             QCryptographicHash::Sha256)
+                                        .toHex()
+                                        .left(16));
+        }
+        const QString folder = m_dir.filePath(QStringLiteral("class"));
+        const QString code = QStringLiteral(" 127.0.0.1:%1/kazoemashou/%2/%3 ")
+                                 .arg(m_server->port)
+                                 .arg(password, fingerprint.toUpper());
+        const ClassJoin::Outcome joined = ClassJoin::join(code, folder);
+        QCOMPARE(int(joined.kind), outcome);
+        QVERIFY(!joined.detail.contains(password) || password.isEmpty());
+        const ClassLink link = ClassJoin::load(folder);
+        QCOMPARE(link.joined(), outcome == ClassJoin::Outcome::Joined);
+        if (!link.joined())
+            return;
+        QCOMPARE(int(QFile::permissions(link.passwordFile) & 0x0077), 0);  // none for group, others
+        QCOMPARE(int(RoundSender::check(link).kind), int(SendNews::Sent));
+        QVERIFY(ClassJoin::leave(folder));
+        QVERIFY(!QFileInfo::exists(folder));
     }
 };
 
