@@ -2,15 +2,18 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <utility>
 
+#include "classroom/class_membership.h"
 #include "record/children.h"
 #include "record/record_store.h"
 #include "record/recorder.h"
 #include "record/who_plays.h"
 #include "screens/children_screen.h"
+#include "screens/class_screen.h"
 #include "screens/record_screen.h"
 #include "screens/record_words.h"
 #include "screens/selection_screen.h"
@@ -83,10 +86,16 @@ bool Program::start() {
     m_clock = std::make_unique<ComputerClock>();
     m_record = std::make_unique<RecordStore>(m_recordPath, *m_clock);
     m_childrenInRecord = std::make_unique<Children>(*m_record, *m_clock);
+    // Kept beside the record, so that the record's folder holds all of this machine's.
+    m_class = std::make_unique<ClassMembership>(
+        m_recordPath, QFileInfo(m_recordPath).dir().filePath(QStringLiteral("class")));
     // The rounds of the child who plays, handed to the store as they end.
     m_recorder = std::make_unique<Recorder>(
         *m_clock, m_shared->settings,
-        [this](RoundRecord&& round) { m_record->write(std::move(round)); });
+        [this](RoundRecord&& round) {
+            m_record->write(std::move(round));
+            m_class->roundWritten();
+        });
     m_players = std::make_unique<WhoPlays>(*m_recorder);
     m_childrenInRecord->removed = [this](qint64 child) { m_players->childRemoved(child); };
     m_game->setListener(m_recorder.get());
@@ -111,6 +120,7 @@ bool Program::start() {
             m_recordRetry.stop();
     });
     m_recordRetry.start(kRecordRetryMs);
+    m_class->start();  // sends only once the machine has joined a class
     // While no child exists the game starts as it always has; with children, who plays is
     // asked first.
     if (mustAskWhoPlays())
@@ -150,15 +160,23 @@ void Program::showScreen(AdultScreen screen) {
             m_voice->open();
             break;
         case AdultScreen::Children:
-            // Leaving it asks who plays when children exist and none has been chosen (the first
-            // ones were just added, or the child playing was removed).
+            // Leaving it (or the class screen opened from it) asks who plays when children exist
+            // and none has been chosen (the first ones were just added, or the child playing was
+            // removed).
             if (!m_children) {
-                m_children = std::make_unique<ChildrenScreen>(*m_childrenInRecord, *m_shared, [this] {
+                const auto leave = [this] {
                     if (mustAskWhoPlays())
                         openWhoPlays();
                     else
                         comeBack();
-                });
+                };
+                m_children = std::make_unique<ChildrenScreen>(*m_childrenInRecord, *m_shared, leave);
+                m_children->openClass = [this, leave] {
+                    if (!m_classScreen)
+                        m_classScreen = std::make_unique<ClassScreen>(*m_class, leave);
+                    m_children->hide();
+                    m_classScreen->open();
+                };
             }
             m_children->open();
             break;

@@ -16,6 +16,8 @@
 #include "ui/sound_player.h"
 
 class Children;
+class ClassMembership;
+class ClassScreen;
 class ChildrenScreen;
 class GameWindow;
 class Clock;
@@ -82,6 +84,8 @@ private:
     std::unique_ptr<Recorder> m_recorder;
     std::unique_ptr<WhoPlays> m_players;
     QTimer m_recordRetry;
+    // The class's record on the school's server, once the machine has joined one.
+    std::unique_ptr<ClassMembership> m_class;
     // The adult screens are made when first asked for: building them at start-up kept the
     // child waiting for the first character.
     std::unique_ptr<SettingsScreen> m_settings;
@@ -90,4 +94,5 @@ private:
     std::unique_ptr<WhoPlaysScreen> m_whoPlays;
     std::unique_ptr<ChildrenScreen> m_children;
     std::unique_ptr<RecordScreen> m_recordScreen;
+    std::unique_ptr<ClassScreen> m_classScreen;
 };

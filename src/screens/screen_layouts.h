@@ -105,3 +105,23 @@ constexpr DesignBox removeButton{5820, 5880, 1095, 375};  // "削除"
 constexpr DesignBox closeButton{7545, 5880, 1095, 375};   // "閉じる"
 constexpr DesignBox credit{360, 6000, 2700, 255};
 }  // namespace ChildrenLayout
+
+// The class screen, "クラスの記録" (from the children screen).
+namespace ClassLayout {
+constexpr int kWidth = 7200;
+constexpr int kHeight = 3960;
+constexpr DesignBox outline{120, 120, 6960, 3720};
+constexpr DesignBox title{360, 300, 3000, 375};
+constexpr DesignBox explanation{360, 780, 6480, 540};  // two lines
+constexpr DesignBox codeLabel{360, 1380, 6480, 255};
+constexpr DesignBox codeEdit{360, 1680, 6480, 375};
+constexpr DesignBox messageLine{360, 2160, 6480, 780};  // three lines
+constexpr DesignBox joinButton{2220, 3180, 1095, 375};   // "参加"
+constexpr DesignBox leaveButton{3480, 3180, 1095, 375};  // "ぬける"
+constexpr DesignBox closeButton{5745, 3180, 1095, 375};  // "閉じる"
+}  // namespace ClassLayout
+
+// The children screen's way to the class screen, at the right of its title.
+namespace ChildrenLayout {
+constexpr DesignBox classButton{7545, 300, 1095, 375};  // "クラス"
+}  // namespace ChildrenLayout

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QMutex>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "classroom/class_join.h"
+#include "classroom/round_sender.h"
+
+class QObject;
+class QThread;
+
+// The machine in the class, as the program and the adult's class screen see it, on the game's
+// thread: whether it has joined, the sender while it has, and joining and leaving. Without a
+// joined class nothing is sent anywhere and no connection is made.
+class ClassMembership {
+public:
+    // `folder`: where the link is kept (beside the record).
+    ClassMembership(const QString& recordPath, const QString& folder);
+    ~ClassMembership();  // waits for a join on its way and stops the sender
+    ClassMembership(const ClassMembership&) = delete;
+    ClassMembership& operator=(const ClassMembership&) = delete;
+
+    // Starts sending when the machine has joined.
+    void start();
+    bool joined() const { return m_link.joined(); }
+    QString server() const { return m_link.host; }
+    // A round was handed to the record: it goes to the class soon.
+    void roundWritten();
+    // What the sender found last; none before its first try.
+    std::optional<SendNews> lastNews() const;
+    // Called on the game's thread when the sender has news.
+    std::function<void()> changed;
+
+    // Joins with the code typed, on a thread of its own; `done` is called on the game's thread
+    // with what came of it, the sender started when it joined.
+    void join(const QString& code, std::function<void(const ClassJoin::Outcome&)> done);
+    bool joining() const { return m_joining != nullptr; }
+    // Leaves the class: sending stops, the link is forgotten, the record stays.
+    bool leave();
+
+private:
+    QString m_recordPath;
+    QString m_folder;
+    ClassLink m_link;
+    std::unique_ptr<QObject> m_here;  // the game thread's end of the news
+    std::unique_ptr<RoundSender> m_sender;
+    std::unique_ptr<QThread> m_joining;
+    mutable QMutex m_newsMutex;
+    std::optional<SendNews> m_news;
+};
