@@ -75,7 +75,8 @@ EOF
 
 # A password easy to type: 12 letters and digits that cannot be mistaken for one another.
 new_password() {
-    tr -dc 'abcdefghjkmnpqrstuvwxyz23456789' </dev/urandom | head -c 12 | sed 's/..../&-/g; s/-$//'
+    head -c 600 /dev/urandom | tr -dc 'abcdefghjkmnpqrstuvwxyz23456789' | cut -c1-12 |
+        sed 's/..../&-/g; s/-$//'
 }
 
 case "${1:-}" in
@@ -106,7 +107,9 @@ command -v pg_lsclusters >/dev/null || { say "install postgresql first (apt-get 
 address="${address:-127.0.0.1}"
 
 # The first cluster of the newest PostgreSQL installed.
-read -r pg_version cluster port _ < <(pg_lsclusters -h | sort -k1,1nr | head -n 1)
+read -r pg_version cluster port status _ < <(pg_lsclusters -h | sort -k1,1nr | head -n 1)
+[ -n "${pg_version:-}" ] || { say "no PostgreSQL cluster (pg_createcluster 15 main --start)"; exit 2; }
+[ "$status" = online ] || pg_ctlcluster "$pg_version" "$cluster" start
 conf="/etc/postgresql/$pg_version/$cluster"
 secrets=/etc/kazoemashou
 mkdir -p "$secrets"
