@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QCryptographicHash>
 #include <QLabel>
 #include <QLineEdit>
@@ -6,6 +7,9 @@
 #include <QSslCertificate>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <cstdio>
 
 #include "classroom/class_join.h"
 #include "classroom/class_membership.h"
@@ -206,6 +210,35 @@ private slots:
                  QStringLiteral("5"));
     }
 
+    // The game killed while it sends, batch after batch: the next start sends the rest, and the
+    // server ends with every round once.
+    void aKilledSenderLosesNothing() {
+        const QString path = m_dir.filePath(QStringLiteral("killed.sqlite"));
+        makeRecord(path, 30);
+        const int before = rounds().toInt();
+        const ClassLink link = m_server->link();
+        QProcess game;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(
+            QStringLiteral("KAZOE_SEND_ONLY"),
+            QStringList{path, QString::number(link.port), link.passwordFile, link.certificate}.join(
+                QLatin1Char('|')));
+        game.setProcessEnvironment(env);
+        game.start(QCoreApplication::applicationFilePath(), {});
+        QByteArray said;
+        while (!said.contains("sent") && game.waitForReadyRead(20000))
+            said += game.readAllStandardOutput();
+        QVERIFY2(said.contains("sent"), game.readAllStandardError().constData());
+        ::kill(pid_t(game.processId()), SIGKILL);
+        QVERIFY(game.waitForFinished(10000));
+        QVERIFY(rounds().toInt() < before + 30);  // it was stopped on its way
+
+        Told told;
+        RoundSender sender(path, link, told.callback());
+        QTRY_VERIFY_WITH_TIMEOUT(told.has(SendNews::Sent, 0), 20000);
+        QCOMPARE(rounds().toInt(), before + 30);
+    }
+
     void joinsWithTheCode_data() {
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("fingerprint");  // empty: the server's own
@@ -251,5 +284,28 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestClassRecord)
+// The game's sender alone, one round a batch, until it is killed (KAZOE_SEND_ONLY: the record, the
+// port, the password file and the certificate, joined by "|"). It says "sent" after each batch.
+static int sendOnly(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList given = qEnvironmentVariable("KAZOE_SEND_ONLY").split(QLatin1Char('|'));
+    const ClassLink link{
+        QStringLiteral("127.0.0.1"),        given.value(1).toInt(), QStringLiteral("kazoemashou"),
+        QStringLiteral("kazoemashou_game"), given.value(2),         given.value(3)};
+    RoundSender sender(given.value(0), link,
+                       [](const SendNews&) {
+                           std::fputs("sent\n", stdout);
+                           std::fflush(stdout);
+                       },
+                       {1, 50, 200, 100000});
+    return app.exec();
+}
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("KAZOE_SEND_ONLY"))
+        return sendOnly(argc, argv);
+    QApplication app(argc, argv);
+    TestClassRecord test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_class_record.moc"

@@ -22,7 +22,8 @@ class ClassServer {
 public:
     static constexpr const char* kGamePassword = "game-pass-1234";
 
-    ClassServer() {
+    // `durable`: each commit on the disk, as on a school's server (the tests do without).
+    explicit ClassServer(bool durable = false) : m_durable(durable) {
         const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql"))
                                          .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
         for (const QString& v : versions) {
@@ -96,9 +97,10 @@ public:
                     dir + QStringLiteral("/log"), QStringLiteral("-o"),
                     QStringLiteral("-k %1 -p %2 -c listen_addresses=127.0.0.1 -c ssl=on"
                                    " -c ssl_cert_file=%1/classroom.crt"
-                                   " -c ssl_key_file=%1/classroom.key -c fsync=off")
+                                   " -c ssl_key_file=%1/classroom.key -c fsync=%3")
                         .arg(dir)
-                        .arg(port),
+                        .arg(port)
+                        .arg(m_durable ? QStringLiteral("on") : QStringLiteral("off")),
                     QStringLiteral("start")});
     }
     bool stop() {
@@ -151,6 +153,8 @@ public:
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
     QString one(const QString& sql) const { return rows(sql).value(0); }
+    // The folder of the server's socket (the superuser's way in, for psql and pg_dump).
+    QString socketFolder() const { return m_dir.path(); }
 
 private:
     static QString script() {
@@ -176,6 +180,7 @@ private:
         return false;
     }
 
+    bool m_durable = false;
     QString m_bin;
     QString m_user;  // the server's user when the test runs as root
     QTemporaryDir m_dir;
