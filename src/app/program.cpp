@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -94,7 +95,7 @@ bool Program::start() {
         *m_clock, m_shared->settings,
         [this](RoundRecord&& round) {
             m_record->write(std::move(round));
-            m_class->roundWritten();
+            m_class->tryNow();
         });
     m_players = std::make_unique<WhoPlays>(*m_recorder);
     m_childrenInRecord->removed = [this](qint64 child) { m_players->childRemoved(child); };
@@ -121,6 +122,20 @@ bool Program::start() {
     });
     m_recordRetry.start(kRecordRetryMs);
     m_class->start();  // sends only once the machine has joined a class
+    // Children that came from the class: the child who plays may have been removed elsewhere, and
+    // "だれがあそぶ？" shows them as they are now.
+    m_class->listen([this] {
+        const std::optional<SendNews> news = m_class->lastNews();
+        if (!news || !news->childrenChanged)
+            return;
+        const QList<ChildEntry> children = m_childrenInRecord->list();
+        if (const std::optional<qint64> chosen = m_players->child();
+            chosen && std::none_of(children.begin(), children.end(),
+                                   [&](const ChildEntry& c) { return c.id == *chosen; }))
+            m_players->childRemoved(*chosen);
+        if (m_whoPlays && m_whoPlays->isVisible())
+            m_whoPlays->open(children);
+    });
     // While no child exists the game starts as it always has; with children, who plays is
     // asked first.
     if (mustAskWhoPlays())
@@ -225,6 +240,7 @@ void Program::openWhoPlays() {
             [this] { endProgram(); });
     }
     m_whoPlays->open(m_childrenInRecord->list());
+    m_class->tryNow();  // the class's children, fetched now, show as they come
 }
 
 void Program::play(std::optional<qint64> child) {

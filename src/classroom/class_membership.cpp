@@ -25,14 +25,14 @@ void ClassMembership::start() {
         QMetaObject::invokeMethod(
             here,
             [this] {
-                if (changed)
-                    changed();
+                for (const std::function<void()>& listener : m_listeners)
+                    listener();
             },
             Qt::QueuedConnection);
     });
 }
 
-void ClassMembership::roundWritten() {
+void ClassMembership::tryNow() {
     if (m_sender)
         m_sender->sendNow();
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "classroom/class_join.h"
 #include "classroom/round_sender.h"
@@ -28,12 +29,14 @@ public:
     void start();
     bool joined() const { return m_link.joined(); }
     QString server() const { return m_link.host; }
-    // A round was handed to the record: it goes to the class soon.
-    void roundWritten();
+    // A round was handed to the record, or "だれがあそぶ？" opens: the class is tried soon (the
+    // round sent, the children fetched).
+    void tryNow();
     // What the sender found last; none before its first try.
     std::optional<SendNews> lastNews() const;
-    // Called on the game's thread when the sender has news.
-    std::function<void()> changed;
+    // `listener` is called on the game's thread whenever the sender has news (it must outlive the
+    // membership's event loop: the program and its screens do).
+    void listen(std::function<void()> listener) { m_listeners.push_back(std::move(listener)); }
 
     // Joins with the code typed, on a thread of its own; `done` is called on the game's thread
     // with what came of it, the sender started when it joined.
@@ -49,6 +52,7 @@ private:
     std::unique_ptr<QObject> m_here;  // the game thread's end of the news
     std::unique_ptr<RoundSender> m_sender;
     std::unique_ptr<QThread> m_joining;
+    std::vector<std::function<void()>> m_listeners;
     mutable QMutex m_newsMutex;
     std::optional<SendNews> m_news;
 };

@@ -1,5 +1,6 @@
 #include "classroom/round_sender.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
@@ -78,6 +79,16 @@ bool openClass(const ClassLink& link, const QString& name, SendNews* news) {
     return false;
 }
 
+// A child as a machine knows them, into the class: a removed child is not brought back, and of two
+// changes the later stays.
+const QString kChildIntoClass = QStringLiteral(
+    "INSERT INTO child (key, name, mark, added_at, changed_at)"
+    " SELECT CAST(? AS text), CAST(? AS text), CAST(? AS text), CAST(? AS bigint),"
+    "  CAST(? AS bigint) WHERE NOT EXISTS"
+    "  (SELECT 1 FROM removed_child WHERE key = CAST(? AS text))"
+    " ON CONFLICT (key) DO UPDATE SET name = EXCLUDED.name, mark = EXCLUDED.mark,"
+    "  changed_at = EXCLUDED.changed_at WHERE child.changed_at < EXCLUDED.changed_at");
+
 // One round as it goes to the server.
 struct Outgoing {
     qint64 number = 0;
@@ -127,6 +138,8 @@ private:
         }
     }
     bool sendRemovals(QString* error);
+    // Children changed here go to the class, the class's come here; `changed` when any came.
+    bool shareChildren(bool* changed, QString* error);
     // Sends the next batch; `sent` is 0 when the queue was empty.
     bool sendBatch(int* sent, QString* error);
     QList<Outgoing> nextBatch(QString* error);
@@ -148,6 +161,8 @@ private:
     QString m_local;
     QString m_server;
     QString m_machine;
+    QHash<QString, qint64> m_childrenKnown;  // each child's key and stamp, as the class has them
+    bool m_continuing = false;               // the next batch of a try: children shared already
     QTimer* m_timer = nullptr;
     int m_retryMs;
     bool m_waitingAfterFailure = false;
@@ -165,7 +180,10 @@ void SenderWorker::trySend() {
         return;
     }
     int sent = 0;
-    if (!sendRemovals(&news.detail) || !sendBatch(&sent, &news.detail)) {
+    const bool continuing = std::exchange(m_continuing, false);
+    if ((!continuing &&
+         (!sendRemovals(&news.detail) || !shareChildren(&news.childrenChanged, &news.detail))) ||
+        !sendBatch(&sent, &news.detail)) {
         const bool lost = !QSqlDatabase::database(m_server, false).isOpen() ||
                           QSqlDatabase::database(m_server, false).lastError().type() ==
                               QSqlError::ConnectionError ||
@@ -175,14 +193,15 @@ void SenderWorker::trySend() {
         return;
     }
     m_retryMs = m_pacing.firstRetryMs;
+    news.rounds = sent;
+    news.waiting = waiting();
+    if ((sent > 0 || news.childrenChanged) && m_told)
+        m_told(news);
     if (sent == 0) {
         lookAgainIn(m_pacing.lookAgainMs);
         return;
     }
-    news.rounds = sent;
-    news.waiting = waiting();
-    if (m_told)
-        m_told(news);
+    m_continuing = true;
     // The next batch after whatever was asked meanwhile (a stop).
     QMetaObject::invokeMethod(
         this, [this] { trySend(); }, Qt::QueuedConnection);
@@ -251,6 +270,74 @@ bool SenderWorker::sendRemovals(QString* error) {
     return true;
 }
 
+bool SenderWorker::shareChildren(bool* changed, QString* error) {
+    QSqlDatabase local = QSqlDatabase::database(m_local, false);
+    QSqlDatabase server = QSqlDatabase::database(m_server, false);
+    QSqlQuery here(local), into(server);
+    if (!here.exec(
+            QStringLiteral("SELECT shared_key, name, mark, added_at, changed_at FROM child")) ||
+        !into.prepare(kChildIntoClass)) {
+        *error = here.lastError().text() + into.lastError().text();
+        return false;
+    }
+    while (here.next()) {
+        const QString key = here.value(0).toString();
+        if (m_childrenKnown.value(key, -1) == here.value(4).toLongLong())
+            continue;  // the class has them as they are
+        if (!RecordFile::runPrepared(
+                into, {key, here.value(1), here.value(2), here.value(3), here.value(4), key},
+                error))
+            return false;
+    }
+    here = QSqlQuery(local);
+
+    QSqlQuery classes(server), removed(server);
+    if (!classes.exec(QStringLiteral("SELECT key, name, mark, added_at, changed_at FROM child")) ||
+        !removed.exec(QStringLiteral("SELECT key FROM removed_child"))) {
+        *error = classes.lastError().text() + removed.lastError().text();
+        return false;
+    }
+    if (!local.transaction()) {
+        *error = local.lastError().text();
+        return false;
+    }
+    // A child removed in the class goes here too, with their rounds; a child of the class is
+    // added here, or takes the class's name and mark when the class's change is the later.
+    QSqlQuery remove(local), take(local);
+    bool done =
+        remove.prepare(QStringLiteral("DELETE FROM child WHERE shared_key = ?")) &&
+        take.prepare(QStringLiteral(
+            "INSERT INTO child (name, mark, added_at, shared_key, changed_at)"
+            " VALUES (?, ?, ?, ?, ?) ON CONFLICT (shared_key) DO UPDATE SET name = excluded.name,"
+            " mark = excluded.mark, changed_at = excluded.changed_at"
+            " WHERE excluded.changed_at > child.changed_at"));
+    int changes = 0;
+    while (done && removed.next()) {
+        done = RecordFile::runPrepared(remove, {removed.value(0)}, error);
+        changes += remove.numRowsAffected() > 0 ? 1 : 0;
+    }
+    QHash<QString, qint64> known;
+    while (done && classes.next()) {
+        const QString key = classes.value(0).toString();
+        known.insert(key, classes.value(4).toLongLong());
+        done = RecordFile::runPrepared(
+            take, {classes.value(1), classes.value(2), classes.value(3), key, classes.value(4)},
+            error);
+        changes += take.numRowsAffected() > 0 ? 1 : 0;
+    }
+    remove = QSqlQuery(local);
+    take = QSqlQuery(local);
+    if (!done || !local.commit()) {
+        if (done)
+            *error = local.lastError().text();
+        local.rollback();
+        return false;
+    }
+    m_childrenKnown = known;
+    *changed = changes > 0;
+    return true;
+}
+
 QList<Outgoing> SenderWorker::nextBatch(QString* error) {
     QSqlDatabase local = QSqlDatabase::database(m_local, false);
     QSqlQuery rounds(local), catches(local), touches(local), answers(local);
@@ -308,13 +395,7 @@ bool SenderWorker::sendBatch(int* sent, QString* error) {
     QSqlQuery child(server), round(server);
     // A child removed in the class is not brought back, and their rounds are not taken.
     const bool prepared =
-        child.prepare(QStringLiteral(
-            "INSERT INTO child (key, name, mark, added_at, changed_at)"
-            " SELECT CAST(? AS text), CAST(? AS text), CAST(? AS text), CAST(? AS bigint),"
-            "  CAST(? AS bigint) WHERE NOT EXISTS"
-            "  (SELECT 1 FROM removed_child WHERE key = CAST(? AS text))"
-            " ON CONFLICT (key) DO UPDATE SET name = EXCLUDED.name, mark = EXCLUDED.mark,"
-            "  changed_at = EXCLUDED.changed_at WHERE child.changed_at < EXCLUDED.changed_at")) &&
+        child.prepare(kChildIntoClass) &&
         round.prepare(QStringLiteral(
             "INSERT INTO round (machine, number, child_key, began_at, ended_at, cut_short,"
             " characters, settings, catches, touches, answers)"

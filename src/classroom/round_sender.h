@@ -21,6 +21,7 @@ struct SendNews {
         Failed,       // the server did not take the rounds (detail: its words)
     };
     Kind kind = Sent;
+    bool childrenChanged = false;  // children came from the class (added, changed or removed)
     int rounds = 0;
     int waiting = 0;
     QString detail;  // the driver's words, for the technical line; never the password
@@ -36,6 +37,13 @@ struct SendNews {
 // machine's id and the round's number in the queue. After a failure the sender waits, twice as long
 // after each failure in a row, up to a limit; when the queue is empty it looks again now and then,
 // and at once when asked (a round was written).
+//
+// The children are shared on each try before the rounds: the children removed here are removed in
+// the class, those added or changed here since the last try go there, and the class's children
+// come back, so that a child added, changed or removed on any machine (or by the teacher on the
+// server) is the same on every machine. Of two changes of one child the later wins (each stamped
+// with its machine's clock); a removal wins over any change, even a later one. Two children added
+// with the same name on two machines are two children: the adult removes the one not wanted.
 class RoundSender {
 public:
     struct Pacing {

@@ -73,10 +73,10 @@ ClassScreen::ClassScreen(ClassMembership& membership, std::function<void()> retu
                   Layout::kHeight, std::move(returnToGame), parent),
       m_membership(membership) {
     buildControls();
-    m_membership.changed = [this] {
+    m_membership.listen([this] {
         if (isVisible() && !m_membership.joining())
             tell();
-    };
+    });
 }
 
 void ClassScreen::buildControls() {

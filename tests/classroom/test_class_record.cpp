@@ -58,12 +58,12 @@ private:
     FakeClock m_clock;
 
     // A record of `rounds` rounds of one child at `path`.
-    void makeRecord(const QString& path, int rounds) {
+    void makeRecord(const QString& path, int rounds, const QString& name = QStringLiteral("けん")) {
         RecordStore store(path, m_clock);
         store.open();
         Children children(store, m_clock);
         qint64 child = 0;
-        QVERIFY(!children.add(QStringLiteral("けん"), QStringLiteral("p0.gif"), &child));
+        QVERIFY(!children.add(name, QStringLiteral("p0.gif"), &child));
         for (int n = 0; n < rounds; ++n)
             store.write(countedRound(child, n));
         store.flush();
@@ -237,6 +237,39 @@ private slots:
         RoundSender sender(path, link, told.callback());
         QTRY_VERIFY_WITH_TIMEOUT(told.has(SendNews::Sent, 0), 20000);
         QCOMPARE(rounds().toInt(), before + 30);
+    }
+
+    // Two machines in one class: a child added on one comes to the other; of two changes made
+    // apart the later stays on both; a child removed on one goes from the other with their rounds,
+    // and from the class.
+    void childrenAreTheSameOnEveryMachine() {
+        const QString a = m_dir.filePath(QStringLiteral("a.sqlite"));
+        const QString b = m_dir.filePath(QStringLiteral("b.sqlite"));
+        m_server->rows(QStringLiteral("TRUNCATE child, removed_child, round"));  // a class of two
+        makeRecord(a, 2, QStringLiteral("あい"));
+        makeRecord(b, 3, QStringLiteral("ゆい"));
+        const auto names = [](const QString& path) {
+            return RecordRows(path).rows(
+                QStringLiteral("SELECT name || ' ' || (SELECT count(*) FROM round r"
+                               " WHERE r.child_id = child.id) FROM child ORDER BY name"));
+        };
+        const RoundSender::Pacing often{200, 50, 200, 100};
+        RoundSender sendA(a, m_server->link(), {}, often), sendB(b, m_server->link(), {}, often);
+        QTRY_COMPARE_WITH_TIMEOUT(names(a), QStringList({"あい 2", "ゆい 0"}), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(names(b), QStringList({"あい 0", "ゆい 3"}), 20000);
+
+        QVERIFY(RecordRows(a).run(
+            QStringLiteral("UPDATE child SET name = 'あいこ' WHERE name = 'あい'")));
+        QTest::qSleep(20);
+        QVERIFY(RecordRows(b).run(
+            QStringLiteral("UPDATE child SET name = 'あいか' WHERE name = 'あい'")));
+        QVERIFY(RecordRows(b).run(QStringLiteral("DELETE FROM child WHERE name = 'ゆい'")));
+        QTRY_COMPARE_WITH_TIMEOUT(names(a), QStringList({"あいか 2"}), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(names(b), QStringList({"あいか 0"}), 20000);
+        QCOMPARE(m_server->rows(QStringLiteral(
+                     "SELECT name, (SELECT count(*) FROM round WHERE child_key = key) FROM child"
+                     " WHERE name LIKE 'あい%' OR name = 'ゆい'")),
+                 QStringList{QStringLiteral("あいか|2")});
     }
 
     void joinsWithTheCode_data() {
