@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
         qint64 child = 0;
         children.add(QStringLiteral("けん"), QStringLiteral("p0.gif"), &child);
         for (int n = 0; n < rounds; ++n) {
-            store.write(countedRound(child, n, 5));
+            store.write(countedRound(child, n, 1 + n % 10));  // 1 to 10 characters
         }
     }
     QStringList paths{first};
@@ -95,22 +95,28 @@ int main(int argc, char** argv) {
     std::printf("%d machines x %d rounds sent at once in %lld ms (%.0f rounds/s): %s\n", machines,
                 rounds, ms, machines * rounds * 1000.0 / ms, qPrintable(found));
     // What the rounds take on the server, and a backup of them.
-    std::printf("%s\n", qPrintable(server.one(QStringLiteral(
-        "SELECT 'per round: table ' || pg_table_size('round') / count(*) || ' bytes, indexes '"
-        " || pg_indexes_size('round') / count(*) || ' bytes; touches, catches and answers '"
-        " || avg(pg_column_size(touches) + pg_column_size(catches) + pg_column_size(answers))::int"
-        " || ' bytes' FROM round"))));
-    QElapsedTimer dumping;
-    dumping.start();
-    QProcess dump;
-    dump.start(QStringLiteral("pg_dump"),
-               {QStringLiteral("-Fc"), QStringLiteral("-h"), server.socketFolder(),
-                QStringLiteral("-p"), QString::number(server.port), QStringLiteral("-U"),
-                QStringLiteral("postgres"), QStringLiteral("kazoemashou")});
-    dump.waitForFinished(600000);
-    const qsizetype dumped = dump.readAllStandardOutput().size();
-    std::printf("pg_dump -Fc: %lld bytes (%.0f per round) in %lld ms\n", qlonglong(dumped),
-                double(dumped) / (machines * rounds), qlonglong(dumping.elapsed()));
+    std::printf(
+        "%s\n",
+        qPrintable(server.one(QStringLiteral(
+            "SELECT 'per round: table ' || pg_table_size('round') / count(*) || ' bytes, indexes '"
+            " || pg_indexes_size('round') / count(*) || ' bytes; touches, catches and answers '"
+            " || avg(pg_column_size(touches) + pg_column_size(catches) + "
+            "pg_column_size(answers))::int"
+            " || ' bytes' FROM round"))));
+    for (const QString& format : {QStringLiteral("-Fc"), QStringLiteral("-Fp")}) {
+        QElapsedTimer dumping;
+        dumping.start();
+        QProcess dump;
+        dump.start(QStringLiteral("pg_dump"),
+                   {format, QStringLiteral("-h"), server.socketFolder(), QStringLiteral("-p"),
+                    QString::number(server.port), QStringLiteral("-U"), QStringLiteral("postgres"),
+                    QStringLiteral("kazoemashou")});
+        dump.waitForFinished(600000);
+        const qsizetype dumped = dump.readAllStandardOutput().size();
+        std::printf("pg_dump %s: %lld bytes (%.0f per round) in %lld ms\n", qPrintable(format),
+                    qlonglong(dumped), double(dumped) / (machines * rounds),
+                    qlonglong(dumping.elapsed()));
+    }
     return found.startsWith(QString::number(machines * rounds) + QStringLiteral(" rounds, ") +
                             QString::number(machines * rounds))
                ? 0
