@@ -188,11 +188,19 @@ private slots:
         screen.open();
         auto* message = screen.findChild<QLabel*>(QStringLiteral("messageLine"));
         QVERIFY(message->text().contains(QStringLiteral("参加していません")));
-        screen.findChild<QLineEdit*>(QStringLiteral("codeEdit"))
-            ->setText(QStringLiteral("127.0.0.1:%1/kazoemashou/%2/%3")
-                          .arg(m_server->port)
-                          .arg(QLatin1String(ClassServer::kGamePassword), fingerprint()));
-        screen.findChild<QPushButton*>(QStringLiteral("joinButton"))->click();
+        screenshot(screen, "class-not-joined");
+        auto* code = screen.findChild<QLineEdit*>(QStringLiteral("codeEdit"));
+        auto* join = screen.findChild<QPushButton*>(QStringLiteral("joinButton"));
+        const QString typed = QStringLiteral("127.0.0.1:%1/kazoemashou/%2/")
+                                  .arg(m_server->port)
+                                  .arg(QLatin1String(ClassServer::kGamePassword));
+        code->setText(typed + QStringLiteral("0123-4567-89ab-cdef"));  // another server's
+        join->click();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            message->text().contains(QStringLiteral("コードのサーバーではありません")), 20000);
+        screenshot(screen, "class-another-server");
+        code->setText(typed + fingerprint());
+        join->click();
         QTRY_VERIFY_WITH_TIMEOUT(message->text().contains(QStringLiteral("参加しました")), 20000);
         screenshot(screen, "class-joined");
         QTRY_VERIFY_WITH_TIMEOUT(message->text().contains(QStringLiteral("すべておくりました")),
