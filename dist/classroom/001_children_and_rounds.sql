@@ -46,6 +46,8 @@ CREATE TABLE round (
     PRIMARY KEY (machine, number)
 );
 CREATE INDEX round_of_child ON round (child_key, began_at);
+-- The machines fetch the other machines' rounds by when they arrived.
+CREATE INDEX round_by_arrival ON round (received_at);
 
 -- For the teacher: each machine's rounds and when it last sent one.
 CREATE VIEW machine_rounds AS

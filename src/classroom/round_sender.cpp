@@ -12,9 +12,11 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "record/record_file.h"
+#include "record/record_writer.h"
 
 namespace {
 
@@ -89,6 +91,48 @@ const QString kChildIntoClass = QStringLiteral(
     " ON CONFLICT (key) DO UPDATE SET name = EXCLUDED.name, mark = EXCLUDED.mark,"
     "  changed_at = EXCLUDED.changed_at WHERE child.changed_at < EXCLUDED.changed_at");
 
+// A round of the class's record as the machine keeps it (without its child: the caller finds them).
+RoundRecord roundFromClass(const QSqlQuery& row, const QStringList& settings) {
+    RoundRecord r;
+    r.beganAt = row.value(3).toLongLong();
+    r.endedAt = row.value(4).toLongLong();
+    r.cutShort = row.value(5).toInt() != 0;
+    r.characters = row.value(6).toInt();
+    GameSettings& g = r.settings;
+    const auto setting = [&](int i) { return qint16(settings.value(i).toInt()); };
+    g.countWay = setting(0);
+    g.clickToCount = setting(1) != 0;
+    g.mixedCharacters = setting(2) != 0;
+    g.askHowManyPeople = setting(3) != 0;
+    g.hidePointer = setting(4) != 0;
+    g.blinkTime = setting(5);
+    g.minCount = setting(6);
+    g.maxCount = setting(7);
+    const auto rows = [&](int column) {
+        return QJsonDocument::fromJson(row.value(column).toString().toUtf8()).array();
+    };
+    for (const QJsonValue& c : rows(8)) {
+        const QJsonArray v = c.toArray();
+        r.catches << RoundRecord::Catch{v[0].toInt(), qint64(v[1].toDouble()),
+                                        qint64(v[2].toDouble())};
+    }
+    for (const QJsonValue& t : rows(9)) {
+        const QJsonArray v = t.toArray();
+        r.touches << RoundRecord::Touch{v[0].toInt(),
+                                        qint64(v[1].toDouble()),
+                                        v[2].toInt(),
+                                        v[3].toInt(),
+                                        TouchKind(std::clamp(v[4].toInt(), 0, 3)),
+                                        v[5].toInt()};
+    }
+    for (const QJsonValue& a : rows(10)) {
+        const QJsonArray v = a.toArray();
+        r.answers << RoundRecord::Answer{v[0].toInt(), qint64(v[1].toDouble()), v[2].toInt(),
+                                         v[3].toInt(), v[4].toInt() != 0};
+    }
+    return r;
+}
+
 // One round as it goes to the server.
 struct Outgoing {
     qint64 number = 0;
@@ -138,6 +182,9 @@ private:
         }
     }
     bool sendRemovals(QString* error);
+    // The rounds of the class's other machines that arrived since the last fetch come into the
+    // record (one page of them); `fetched`: how many.
+    bool fetchRounds(int* fetched, QString* error);
     // Children changed here go to the class, the class's come here; `changed` when any came.
     bool shareChildren(bool* changed, QString* error);
     // Sends the next batch; `sent` is 0 when the queue was empty.
@@ -161,6 +208,14 @@ private:
     QString m_local;
     QString m_server;
     QString m_machine;
+    // Where the fetch of the class's rounds has reached: the last one's arrival and key.
+    struct FetchedUpTo {
+        qint64 us = 0;
+        QString machine;
+        qint64 number = 0;
+    };
+    std::optional<FetchedUpTo> m_fetchFrom;
+    static constexpr int kFetchPage = 500;
     QHash<QString, qint64> m_childrenKnown;  // each child's key and stamp, as the class has them
     bool m_continuing = false;               // the next batch of a try: children shared already
     QTimer* m_timer = nullptr;
@@ -179,11 +234,11 @@ void SenderWorker::trySend() {
         failed(news);
         return;
     }
-    int sent = 0;
+    int sent = 0, fetched = 0;
     const bool continuing = std::exchange(m_continuing, false);
     if ((!continuing &&
          (!sendRemovals(&news.detail) || !shareChildren(&news.childrenChanged, &news.detail))) ||
-        !sendBatch(&sent, &news.detail)) {
+        !sendBatch(&sent, &news.detail) || (sent == 0 && !fetchRounds(&fetched, &news.detail))) {
         const bool lost = !QSqlDatabase::database(m_server, false).isOpen() ||
                           QSqlDatabase::database(m_server, false).lastError().type() ==
                               QSqlError::ConnectionError ||
@@ -194,10 +249,11 @@ void SenderWorker::trySend() {
     }
     m_retryMs = m_pacing.firstRetryMs;
     news.rounds = sent;
+    news.fetched = fetched;
     news.waiting = waiting();
-    if ((sent > 0 || news.childrenChanged) && m_told)
+    if ((sent > 0 || fetched > 0 || news.childrenChanged) && m_told)
         m_told(news);
-    if (sent == 0) {
+    if (sent == 0 && fetched == 0) {
         lookAgainIn(m_pacing.lookAgainMs);
         return;
     }
@@ -335,6 +391,89 @@ bool SenderWorker::shareChildren(bool* changed, QString* error) {
     }
     m_childrenKnown = known;
     *changed = changes > 0;
+    return true;
+}
+
+bool SenderWorker::fetchRounds(int* fetched, QString* error) {
+    *fetched = 0;
+    QSqlDatabase local = QSqlDatabase::database(m_local, false);
+    QSqlDatabase server = QSqlDatabase::database(m_server, false);
+    // Where the last page ended; a new fetch starts a minute before the latest round fetched, for
+    // a batch whose transaction began before that round's but ended after it.
+    if (!m_fetchFrom) {
+        QSqlQuery latest(local);
+        if (!latest.exec(QStringLiteral("SELECT max(received_us) FROM class_round")) ||
+            !latest.next()) {
+            *error = latest.lastError().text();
+            return false;
+        }
+        m_fetchFrom =
+            FetchedUpTo{std::max<qint64>(0, latest.value(0).toLongLong() - 60000000), {}, 0};
+    }
+    QSqlQuery page(server);
+    if (!page.prepare(QStringLiteral(
+            "SELECT machine, number, child_key, began_at, ended_at, cut_short::int, characters,"
+            " array_to_string(settings, ','), catches::text, touches::text, answers::text,"
+            " CAST(extract(epoch FROM received_at) * 1000000 AS bigint) AS us"
+            " FROM round WHERE machine <> CAST(? AS text)"
+            " AND received_at >= to_timestamp(CAST(? AS bigint) / 1000000.0) - interval '1 second'"
+            " AND (CAST(extract(epoch FROM received_at) * 1000000 AS bigint), machine, number)"
+            "  > (CAST(? AS bigint), CAST(? AS text), CAST(? AS bigint))"
+            " ORDER BY received_at, machine, number LIMIT CAST(? AS integer)")) ||
+        !RecordFile::runPrepared(page,
+                                 {m_machine, m_fetchFrom->us, m_fetchFrom->us, m_fetchFrom->machine,
+                                  m_fetchFrom->number, kFetchPage},
+                                 error))
+        return false;
+    if (!local.transaction()) {
+        *error = local.lastError().text();
+        return false;
+    }
+    QSqlQuery child(local), known(local), unqueue(local), mark(local);
+    RoundRows rows(local);
+    bool done = rows.prepare(error) &&
+                child.prepare(QStringLiteral("SELECT id FROM child WHERE shared_key = ?")) &&
+                known.prepare(
+                    QStringLiteral("SELECT 1 FROM class_round WHERE machine = ? AND number = ?")) &&
+                unqueue.prepare(QStringLiteral("DELETE FROM send_queue WHERE round_id = ?")) &&
+                mark.prepare(QStringLiteral(
+                    "INSERT INTO class_round (round_id, machine, number, received_us)"
+                    " VALUES (?, ?, ?, ?)"));
+    int seen = 0;
+    FetchedUpTo last = *m_fetchFrom;
+    while (done && page.next()) {
+        ++seen;
+        last = {page.value(11).toLongLong(), page.value(0).toString(), page.value(1).toLongLong()};
+        done = RecordFile::runPrepared(known, {page.value(0), page.value(1)}, error) &&
+               RecordFile::runPrepared(child, {page.value(2)}, error);
+        // Fetched before, or of a child removed here: left out.
+        const bool leftOut = !done || known.next() || !child.next();
+        const qint64 childId = leftOut ? 0 : child.value(0).toLongLong();
+        known.finish();
+        child.finish();
+        if (leftOut)
+            continue;
+        RoundRecord round = roundFromClass(page, page.value(7).toString().split(QLatin1Char(',')));
+        round.childId = childId;
+        const QVariant id = rows.insert(round, error);
+        // Played elsewhere: not this machine's to send.
+        done = id.isValid() && RecordFile::runPrepared(unqueue, {id}, error) &&
+               RecordFile::runPrepared(mark, {id, last.machine, last.number, last.us}, error);
+        *fetched += done ? 1 : 0;
+    }
+    known = QSqlQuery();
+    child = QSqlQuery();
+    unqueue = QSqlQuery();
+    mark = QSqlQuery();
+    if (!done || !local.commit()) {
+        if (done)
+            *error = local.lastError().text();
+        local.rollback();
+        return false;
+    }
+    m_fetchFrom = last;
+    if (seen < kFetchPage)
+        m_fetchFrom.reset();  // all fetched: the next fetch starts again a minute back
     return true;
 }
 

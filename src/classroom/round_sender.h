@@ -22,7 +22,8 @@ struct SendNews {
     };
     Kind kind = Sent;
     bool childrenChanged = false;  // children came from the class (added, changed or removed)
-    int rounds = 0;
+    int rounds = 0;                // sent
+    int fetched = 0;               // the class's other machines' rounds, come into the record
     int waiting = 0;
     QString detail;  // the driver's words, for the technical line; never the password
 };
@@ -44,6 +45,10 @@ struct SendNews {
 // server) is the same on every machine. Of two changes of one child the later wins (each stamped
 // with its machine's clock); a removal wins over any change, even a later one. Two children added
 // with the same name on two machines are two children: the adult removes the one not wanted.
+//
+// Once the queue is empty, the rounds that the class's other machines sent come into the record
+// like the machine's own (and are never sent back), so that 「きろく」, its CSV and its PDF cover
+// the whole class.
 class RoundSender {
 public:
     struct Pacing {

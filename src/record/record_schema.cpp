@@ -52,6 +52,11 @@
 //                     taken again. Every round is queued as it is written, those before this
 //                     version too; the sender empties the queue.
 //   removed_child(shared_key, removed_at)  children removed here, to be removed on the server.
+//   class_round(round_id, machine, number, received_us)  rounds played on the class's other
+//                     machines (received_us: when the server took them, µs since 1970), fetched
+//                     from the server into round, catch, touch and answer like the machine's own
+//                     (so that the report, the CSV and the PDF cover the whole class), never sent
+//                     back; (machine, number) is their key on the server.
 
 #include "record/record_schema.h"
 
@@ -200,6 +205,12 @@ const QList<QStringList>& migrations() {
             QStringLiteral("INSERT INTO send_queue (round_id) SELECT id FROM round ORDER BY id"),
             QStringLiteral("CREATE TRIGGER round_to_send AFTER INSERT ON round BEGIN"
                            " INSERT INTO send_queue (round_id) VALUES (NEW.id); END"),
+            QStringLiteral("CREATE TABLE class_round ("
+                           " round_id INTEGER PRIMARY KEY REFERENCES round(id) ON DELETE CASCADE,"
+                           " machine TEXT NOT NULL,"
+                           " number INTEGER NOT NULL,"
+                           " received_us INTEGER NOT NULL,"
+                           " UNIQUE (machine, number))"),
         },
     };
     return all;

@@ -71,8 +71,8 @@ private:
     QString m_connection;
     RecordWriter::Failed m_failed;
     const std::function<void(qint64)>& m_wrote;
-    std::unique_ptr<WriterStatements> m_statements;  // made with the connection
-    bool m_damaged = false;  // found by check(): no round is written any more
+    std::unique_ptr<RoundRows> m_rows;  // made with the connection
+    bool m_damaged = false;             // found by check(): no round is written any more
 };
 
 RecordWriter::RecordWriter(const QString& path, Failed failed)
@@ -176,30 +176,24 @@ bool WriterWorker::connectOnce(QString* error) {
 }
 
 void WriterWorker::disconnectNow() {
-    m_statements.reset();
+    m_rows.reset();
     if (QSqlDatabase::contains(m_connection))
         RecordFile::disconnect(m_connection);
 }
 
-bool WriterWorker::writeRound(const RoundRecord& r, QString* error) {
-    if (!connectOnce(error))
-        return false;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    if (!m_statements) {
-        m_statements = std::make_unique<WriterStatements>(db);
-        if (!m_statements->prepare()) {
-            *error = m_statements->round.lastError().text();
-            disconnectNow();
-            return false;
-        }
-    }
-    if (!db.transaction()) {
-        *error = db.lastError().text();
-        // The connection may have gone bad with the file (moved, unwritable): made afresh next
-        // time.
-        disconnectNow();
-        return false;
-    }
+RoundRows::RoundRows(const QSqlDatabase& db)
+    : m_statements(std::make_unique<WriterStatements>(db)) {}
+
+RoundRows::~RoundRows() = default;
+
+bool RoundRows::prepare(QString* error) {
+    if (m_statements->prepare())
+        return true;
+    *error = m_statements->round.lastError().text();
+    return false;
+}
+
+QVariant RoundRows::insert(const RoundRecord& r, QString* error) {
     WriterStatements& s = *m_statements;
     const GameSettings& g = r.settings;
     bool done = RecordFile::runPrepared(
@@ -224,6 +218,28 @@ bool WriterWorker::writeRound(const RoundRecord& r, QString* error) {
     }
     for (QSqlQuery* q : {&s.round, &s.caught, &s.touch, &s.answer})
         q->finish();
+    return done ? id : QVariant();
+}
+
+bool WriterWorker::writeRound(const RoundRecord& r, QString* error) {
+    if (!connectOnce(error))
+        return false;
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!m_rows) {
+        m_rows = std::make_unique<RoundRows>(db);
+        if (!m_rows->prepare(error)) {
+            disconnectNow();
+            return false;
+        }
+    }
+    if (!db.transaction()) {
+        *error = db.lastError().text();
+        // The connection may have gone bad with the file (moved, unwritable): made afresh next
+        // time.
+        disconnectNow();
+        return false;
+    }
+    const bool done = m_rows->insert(r, error).isValid();
     if (done && db.commit())
         return true;
     if (done)
