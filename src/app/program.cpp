@@ -200,6 +200,9 @@ void Program::showScreen(AdultScreen screen) {
                 m_recordScreen =
                     std::make_unique<RecordScreen>(*m_record, *m_childrenInRecord, *m_players,
                                                                   *m_clock, back);
+            m_recordScreen->whereFrom = [this] {
+                return ClassScreen::whereFiguresComeFrom(*m_class);
+            };
             m_recordScreen->open();
             break;
         case AdultScreen::WhoPlays:

@@ -21,6 +21,8 @@ void ClassMembership::start() {
         {
             QMutexLocker lock(&m_newsMutex);
             m_news = n;
+            if (n.kind == SendNews::Sent)
+                m_lastReached = n.atMs;
         }
         QMetaObject::invokeMethod(
             here,
@@ -35,6 +37,11 @@ void ClassMembership::start() {
 void ClassMembership::tryNow() {
     if (m_sender)
         m_sender->sendNow();
+}
+
+std::optional<qint64> ClassMembership::lastReached() const {
+    QMutexLocker lock(&m_newsMutex);
+    return m_lastReached;
 }
 
 std::optional<SendNews> ClassMembership::lastNews() const {
@@ -67,6 +74,7 @@ bool ClassMembership::leave() {
     {
         QMutexLocker lock(&m_newsMutex);
         m_news.reset();
+        m_lastReached.reset();
     }
     return ClassJoin::leave(m_folder);
 }

@@ -34,6 +34,9 @@ public:
     void tryNow();
     // What the sender found last; none before its first try.
     std::optional<SendNews> lastNews() const;
+    // When a try last reached the server (ms since 1970): the class's rounds are those fetched
+    // then. None before the first since joining.
+    std::optional<qint64> lastReached() const;
     // `listener` is called on the game's thread whenever the sender has news (it must outlive the
     // membership's event loop: the program and its screens do).
     void listen(std::function<void()> listener) { m_listeners.push_back(std::move(listener)); }
@@ -55,4 +58,5 @@ private:
     std::vector<std::function<void()>> m_listeners;
     mutable QMutex m_newsMutex;
     std::optional<SendNews> m_news;
+    std::optional<qint64> m_lastReached;
 };

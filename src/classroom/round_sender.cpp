@@ -1,5 +1,6 @@
 #include "classroom/round_sender.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -251,7 +252,8 @@ void SenderWorker::trySend() {
     news.rounds = sent;
     news.fetched = fetched;
     news.waiting = waiting();
-    if ((sent > 0 || fetched > 0 || news.childrenChanged) && m_told)
+    news.atMs = QDateTime::currentMSecsSinceEpoch();
+    if (m_told)
         m_told(news);
     if (sent == 0 && fetched == 0) {
         lookAgainIn(m_pacing.lookAgainMs);

@@ -25,7 +25,8 @@ struct SendNews {
     int rounds = 0;                // sent
     int fetched = 0;               // the class's other machines' rounds, come into the record
     int waiting = 0;
-    QString detail;  // the driver's words, for the technical line; never the password
+    qint64 atMs = 0;  // when a try that reached the server ended (ms since 1970); 0 otherwise
+    QString detail;   // the driver's words, for the technical line; never the password
 };
 
 // Sends the finished rounds waiting in the record's queue to the class's record, on a thread of
@@ -57,7 +58,7 @@ public:
         int longestRetryMs = 60000;
         int lookAgainMs = 20000;  // while the queue is empty
     };
-    // `told` is called on the sender's thread after each try that sent rounds or failed.
+    // `told` is called on the sender's thread after each try, whether it reached the server or not.
     using Told = std::function<void(const SendNews& news)>;
     RoundSender(const QString& recordPath, const ClassLink& link, Told told, Pacing pacing);
     RoundSender(const QString& recordPath, const ClassLink& link, Told told)

@@ -1,5 +1,6 @@
 #include "screens/class_screen.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -66,6 +67,24 @@ QString sendWords(const SendNews& news, bool* problem) {
     return QStringLiteral("サーバーが回をうけとりませんでした。あとでまたおくります。");
 }
 }  // namespace
+
+QString ClassScreen::whereFiguresComeFrom(const ClassMembership& membership) {
+    if (!membership.joined())
+        return QStringLiteral("このパソコンで遊んだ回の記録です。");
+    const std::optional<qint64> reached = membership.lastReached();
+    const QString when =
+        reached ? QDateTime::fromMSecsSinceEpoch(*reached).toString(QStringLiteral("M/d H:mm"))
+                : QString();
+    const std::optional<SendNews> news = membership.lastNews();
+    if (news && news->kind == SendNews::Sent)
+        return QStringLiteral("クラスの記録：どのパソコンの回もふくみます（%1 にとりこみ）。")
+            .arg(when);
+    return reached ? QStringLiteral(
+                         "サーバーにつながりません。%1 までにとりこんだクラスの回と、"
+                         "このパソコンの回です。")
+                         .arg(when)
+                   : QStringLiteral("サーバーにまだつながっていません。このパソコンの回です。");
+}
 
 ClassScreen::ClassScreen(ClassMembership& membership, std::function<void()> returnToGame,
                          QWidget* parent)

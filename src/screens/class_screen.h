@@ -16,6 +16,8 @@ public:
     ClassScreen(ClassMembership& membership, std::function<void()> returnToGame,
                 QWidget* parent = nullptr);
     void load() override;
+    // The line 「きろく」 shows: where its figures come from, and when the class's were fetched.
+    static QString whereFiguresComeFrom(const ClassMembership& membership);
 
 private:
     void buildControls();

@@ -72,6 +72,12 @@ void RecordScreen::buildControls() {
     m_childChoice->setObjectName(QStringLiteral("childChoice"));
     m_childChoice->setGeometry(280, 14, 220, 26);
 
+    m_whereFrom = new QLabel(this);
+    m_whereFrom->setObjectName(QStringLiteral("whereFrom"));
+    m_whereFrom->setGeometry(514, 6, 370, 40);
+    m_whereFrom->setWordWrap(true);
+    m_whereFrom->setTextFormat(Qt::PlainText);
+
     m_views = new Views(this);
     m_views->setObjectName(QStringLiteral("numbersAndDays"));
     m_views->setGeometry(16, 50, 520, 480);
@@ -113,6 +119,7 @@ void RecordScreen::buildControls() {
 
 void RecordScreen::load() {
     m_store.flush();
+    m_whereFrom->setText(whereFrom ? whereFrom() : QString());
     if (!m_report || !m_report->open()) {
         m_report = std::make_unique<RecordReport>(m_store.path());
         m_report->open();

@@ -27,6 +27,9 @@ public:
 
     // Lists the children and shows the first (or the one shown before).
     void load() override;
+    // The line saying where the figures come from (this machine, or the class and when its
+    // rounds were fetched); the program sets it.
+    std::function<QString()> whereFrom;
 
 private:
     class Views;
@@ -48,4 +51,5 @@ private:
     Views* m_views = nullptr;
     QLabel* m_mistakes = nullptr;
     QLabel* m_messageLine = nullptr;
+    QLabel* m_whereFrom = nullptr;
 };

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QMutex>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -62,23 +63,23 @@ int main(int argc, char** argv) {
     }
 
     QMutex mutex;
-    int emptied = 0;
+    QSet<int> emptied;
     QElapsedTimer took;
     took.start();
     std::vector<std::unique_ptr<RoundSender>> senders;
-    for (const QString& path : paths)
+    for (int m = 0; m < machines; ++m)
         senders.push_back(
-            std::make_unique<RoundSender>(path, server.link(), [&](const SendNews& news) {
+            std::make_unique<RoundSender>(paths[m], server.link(), [&, m](const SendNews& news) {
                 QMutexLocker lock(&mutex);
                 if (news.kind == SendNews::Sent && news.waiting == 0)
-                    ++emptied;
+                    emptied.insert(m);
                 else if (news.kind != SendNews::Sent)
                     std::fprintf(stderr, "%s\n", qPrintable(news.detail));
             }));
     for (;;) {
         {
             QMutexLocker lock(&mutex);
-            if (emptied == machines)
+            if (emptied.size() == machines)
                 break;
         }
         if (took.elapsed() > 600000) {

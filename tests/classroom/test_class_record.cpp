@@ -188,6 +188,8 @@ private slots:
         screen.open();
         auto* message = screen.findChild<QLabel*>(QStringLiteral("messageLine"));
         QVERIFY(message->text().contains(QStringLiteral("参加していません")));
+        QVERIFY(
+            ClassScreen::whereFiguresComeFrom(membership).contains(QStringLiteral("このパソコン")));
         screenshot(screen, "class-not-joined");
         auto* code = screen.findChild<QLineEdit*>(QStringLiteral("codeEdit"));
         auto* join = screen.findChild<QPushButton*>(QStringLiteral("joinButton"));
@@ -208,6 +210,9 @@ private slots:
         QVERIFY2(message->text().contains(QStringLiteral("127.0.0.1")),
                  qPrintable(message->text()));
         screenshot(screen, "class-sent");
+        // 「きろく」 says its figures are the class's, and when they were fetched.
+        QVERIFY(
+            ClassScreen::whereFiguresComeFrom(membership).contains(QStringLiteral("クラスの記録")));
         QCOMPARE(rounds().toInt(), before.toInt() + 5);
         auto* leave = screen.findChild<QPushButton*>(QStringLiteral("leaveButton"));
         leave->click();
