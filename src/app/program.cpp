@@ -126,7 +126,15 @@ bool Program::start() {
     // "だれがあそぶ？" shows them as they are now.
     m_class->listen([this] {
         const std::optional<SendNews> news = m_class->lastNews();
-        if (!news || !news->childrenChanged)
+        if (!news)
+            return;
+        // A problem only the adult can mend waits for them (once), never over a child's round.
+        const QString problem = ClassScreen::problemForTheAdult(*news);
+        if (!problem.isEmpty() && problem != m_classProblemTold)
+            m_forTheAdult << problem;
+        if (news->kind == SendNews::Sent || !problem.isEmpty())
+            m_classProblemTold = problem;
+        if (!news->childrenChanged)
             return;
         const QList<ChildEntry> children = m_childrenInRecord->list();
         if (const std::optional<qint64> chosen = m_players->child();

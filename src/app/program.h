@@ -86,6 +86,7 @@ private:
     QTimer m_recordRetry;
     // The class's record on the school's server, once the machine has joined one.
     std::unique_ptr<ClassMembership> m_class;
+    QString m_classProblemTold;  // told once until the class takes the rounds again
     // The adult screens are made when first asked for: building them at start-up kept the
     // child waiting for the first character.
     std::unique_ptr<SettingsScreen> m_settings;

@@ -68,6 +68,16 @@ QString sendWords(const SendNews& news, bool* problem) {
 }
 }  // namespace
 
+QString ClassScreen::problemForTheAdult(const SendNews& news) {
+    bool problem = false;
+    const QString words = sendWords(news, &problem);
+    const bool needsTheAdult = news.kind == SendNews::Refused ||
+                               news.kind == SendNews::Certificate || news.kind == SendNews::Newer;
+    return needsTheAdult ? QStringLiteral("クラスの記録：") + words +
+                               QStringLiteral("\n（こどもの登録の「クラス」から）")
+                         : QString();
+}
+
 QString ClassScreen::whereFiguresComeFrom(const ClassMembership& membership) {
     if (!membership.joined())
         return QStringLiteral("このパソコンで遊んだ回の記録です。");

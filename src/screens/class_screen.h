@@ -6,6 +6,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class ClassMembership;
+struct SendNews;
 
 // The class screen, "クラスの記録" (from the children screen's "クラス"): the machine joins the
 // kindergarten's record on the school's server with the connection code the server's set-up
@@ -16,6 +17,9 @@ public:
     ClassScreen(ClassMembership& membership, std::function<void()> returnToGame,
                 QWidget* parent = nullptr);
     void load() override;
+    // What the adult must hear of the class when the machine cannot send any more by itself (the
+    // password refused, another certificate, a newer server); empty otherwise.
+    static QString problemForTheAdult(const SendNews& news);
     // The line 「きろく」 shows: where its figures come from, and when the class's were fetched.
     static QString whereFiguresComeFrom(const ClassMembership& membership);
 

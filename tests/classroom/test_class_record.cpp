@@ -171,6 +171,9 @@ private slots:
         QCOMPARE(int(news.first().kind), told);
         QCOMPARE(news.first().waiting, 3);
         QVERIFY(!news.first().detail.contains(QLatin1String(ClassServer::kGamePassword)));
+        // The adult is told, in Japanese, what only they can mend.
+        QVERIFY(ClassScreen::problemForTheAdult(news.first())
+                    .startsWith(QStringLiteral("クラスの記録：")));
         QCOMPARE(rounds(), before);
     }
 
