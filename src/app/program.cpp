@@ -121,6 +121,8 @@ bool Program::start() {
             m_recordRetry.stop();
     });
     m_recordRetry.start(kRecordRetryMs);
+    // A machine that joins with no child of its own yet gets the class's in a record made now.
+    m_class->beforeSending = [this] { m_record->readyForChanges(true); };
     m_class->start();  // sends only once the machine has joined a class
     // Children that came from the class: the child who plays may have been removed elsewhere, and
     // "だれがあそぶ？" shows them as they are now.

@@ -16,6 +16,8 @@ void ClassMembership::start() {
     m_link = ClassJoin::load(m_folder);
     if (!m_link.joined() || m_sender)
         return;
+    if (beforeSending)
+        beforeSending();
     QObject* here = m_here.get();
     m_sender = std::make_unique<RoundSender>(m_recordPath, m_link, [this, here](const SendNews& n) {
         {

@@ -27,6 +27,10 @@ public:
 
     // Starts sending when the machine has joined.
     void start();
+    // Called on the game's thread before sending starts (at start when joined, and after
+    // joining): the program makes the record's file there when there is none yet, so that the
+    // class's children and rounds come to a machine that has none of its own.
+    std::function<void()> beforeSending;
     bool joined() const { return m_link.joined(); }
     QString server() const { return m_link.host; }
     // A round was handed to the record, or "だれがあそぶ？" opens: the class is tried soon (the
