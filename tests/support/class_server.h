@@ -7,9 +7,11 @@
 // as root the server runs as KAZOE_WAYLAND_USER (scripts/test.sh makes "kazoe-wayland").
 // Header-only: its tests link kazoe_classroom and Qt6::Network.
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSslCertificate>
 #include <QStringList>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -129,6 +131,19 @@ public:
             QStringLiteral("kazoemashou_game"),
             passFile,
             certificate.isEmpty() ? m_dir.path() + QStringLiteral("/classroom.crt") : certificate};
+    }
+    // The connection code the server's set-up prints, for the game's role with `password`.
+    QString code(const QString& password = QLatin1String(kGamePassword)) const {
+        QFile pem(m_dir.path() + QStringLiteral("/classroom.crt"));
+        pem.open(QIODevice::ReadOnly);
+        const QString fingerprint =
+            QString::fromLatin1(QCryptographicHash::hash(QSslCertificate(pem.readAll()).toDer(),
+                                                         QCryptographicHash::Sha256)
+                                    .toHex()
+                                    .left(16));
+        return QStringLiteral("127.0.0.1:%1/kazoemashou/%2/%3")
+            .arg(port)
+            .arg(password, fingerprint);
     }
     // A certificate of another server, made in `folder` (as classroom.crt).
     bool otherCertificate(const QString& folder) {
