@@ -30,6 +30,10 @@ KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES poppler-utils"
 KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES sway grim wtype qt6-wayland"
 # Another program reading the record while the game writes it: the sqlite3 shell.
 KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES sqlite3"
+# The class's record on the school's PostgreSQL server: the game sends through Qt SQL's PostgreSQL
+# driver; the tests start a server of their own (initdb, pg_ctl) and make its certificate.
+KAZOE_BUILD_PACKAGES="$KAZOE_BUILD_PACKAGES libqt6sql6-psql"
+KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES postgresql openssl"
 # The test command builds twice; ccache keeps what was compiled for the next run.
 KAZOE_TEST_PACKAGES="$KAZOE_TEST_PACKAGES ccache"
 

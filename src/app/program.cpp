@@ -2,16 +2,20 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
+#include "classroom/class_membership.h"
 #include "record/children.h"
 #include "record/record_report.h"
 #include "record/record_store.h"
 #include "record/recorder.h"
 #include "record/who_plays.h"
 #include "screens/children_screen.h"
+#include "screens/class_screen.h"
 #include "screens/record_screen.h"
 #include "screens/record_words.h"
 #include "screens/selection_screen.h"
@@ -84,12 +88,17 @@ bool Program::start() {
     // round, or as an adult's key is pressed: never over a child's round.
     m_record = std::make_unique<RecordStore>(m_recordPath, *m_clock);
     m_childrenInRecord = std::make_unique<Children>(*m_record, *m_clock);
+    // Kept beside the record, so that the record's folder holds all of this machine's.
+    m_class = std::make_unique<ClassMembership>(
+        m_recordPath, QFileInfo(m_recordPath).dir().filePath(QStringLiteral("class")), *m_clock);
     // The rounds of the child who plays, handed to the store as they end.
-    // They are marked with what おまかせ chose first, and it follows them in memory.
+    // They are marked with what おまかせ chose first, and it follows them in memory. Once the
+    // machine is in a class, each is sent soon after it is written.
     m_recorder = std::make_unique<Recorder>(*m_clock, m_game->round().settings,
                                             [this](RoundRecord&& round) {
                                                 m_omakase.roundEnded(round);
                                                 m_record->write(std::move(round));
+                                                m_class->tryNow();
                                             });
     m_game->planRound = [this](GameSettings& settings) { m_omakase.planRound(settings); };
     m_players = std::make_unique<WhoPlays>(*m_recorder);
@@ -116,6 +125,31 @@ bool Program::start() {
             m_recordRetry.stop();
     });
     m_recordRetry.start(kRecordRetryMs);
+    // A machine that joins with no child of its own yet gets the class's in a record made now.
+    m_class->beforeSending = [this] { m_record->readyForChanges(true); };
+    m_class->start();  // sends only once the machine has joined a class
+    // Children that came from the class: the child who plays may have been removed elsewhere, and
+    // "だれがあそぶ？" shows them as they are now.
+    m_class->listen([this] {
+        const std::optional<SendNews> news = m_class->lastNews();
+        if (!news)
+            return;
+        // A problem only the adult can mend waits for them (once), never over a child's round.
+        const QString problem = ClassScreen::problemForTheAdult(*news);
+        if (!problem.isEmpty() && problem != m_classProblemTold)
+            m_forTheAdult << problem;
+        if (news->kind == SendNews::Sent || !problem.isEmpty())
+            m_classProblemTold = problem;
+        if (!news->childrenChanged)
+            return;
+        const QList<ChildEntry> children = m_childrenInRecord->list();
+        if (const std::optional<qint64> chosen = m_players->child();
+            chosen && std::none_of(children.begin(), children.end(),
+                                   [&](const ChildEntry& c) { return c.id == *chosen; }))
+            m_players->childRemoved(*chosen);
+        if (m_whoPlays && m_whoPlays->isVisible())
+            m_whoPlays->open(children);
+    });
     // While no child exists the game starts as it always has; with children, who plays is
     // asked first.
     if (mustAskWhoPlays())
@@ -160,15 +194,23 @@ void Program::showScreen(AdultScreen screen) {
             m_voice->open();
             break;
         case AdultScreen::Children:
-            // Leaving it asks who plays when children exist and none has been chosen (the first
-            // ones were just added, or the child playing was removed).
+            // Leaving it (or the class screen opened from it) asks who plays when children exist
+            // and none has been chosen (the first ones were just added, or the child playing was
+            // removed).
             if (!m_children) {
-                m_children = std::make_unique<ChildrenScreen>(*m_childrenInRecord, *m_shared, [this] {
+                const auto leave = [this] {
                     if (mustAskWhoPlays())
                         openWhoPlays();
                     else
                         comeBack();
-                });
+                };
+                m_children = std::make_unique<ChildrenScreen>(*m_childrenInRecord, *m_shared, leave);
+                m_children->openClass = [this, leave] {
+                    if (!m_classScreen)
+                        m_classScreen = std::make_unique<ClassScreen>(*m_class, leave);
+                    m_children->hide();
+                    m_classScreen->open();
+                };
             }
             m_children->open();
             break;
@@ -177,6 +219,9 @@ void Program::showScreen(AdultScreen screen) {
                 m_recordScreen =
                     std::make_unique<RecordScreen>(*m_record, *m_childrenInRecord, *m_players,
                                                                   *m_clock, back);
+            m_recordScreen->whereFrom = [this] {
+                return ClassScreen::whereFiguresComeFrom(*m_class);
+            };
             m_recordScreen->open();
             break;
         case AdultScreen::WhoPlays:
@@ -217,6 +262,7 @@ void Program::openWhoPlays() {
             [this] { endProgram(); });
     }
     m_whoPlays->open(m_childrenInRecord->list());
+    m_class->tryNow();  // the class's children, fetched now, show as they come
 }
 
 void Program::play(std::optional<qint64> child) {

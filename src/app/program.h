@@ -17,6 +17,8 @@
 #include "ui/sound_player.h"
 
 class Children;
+class ClassMembership;
+class ClassScreen;
 class ChildrenScreen;
 class ClassroomLock;
 class Clock;
@@ -89,6 +91,9 @@ private:
     std::unique_ptr<WhoPlays> m_players;
     OmakaseRounds m_omakase;
     QTimer m_recordRetry;
+    // The class's record on the school's server, once the machine has joined one.
+    std::unique_ptr<ClassMembership> m_class;
+    QString m_classProblemTold;  // told once until the class takes the rounds again
     // The adult screens are made when first asked for: building them at start-up kept the
     // child waiting for the first character.
     std::unique_ptr<SettingsScreen> m_settings;
@@ -97,4 +102,5 @@ private:
     std::unique_ptr<WhoPlaysScreen> m_whoPlays;
     std::unique_ptr<ChildrenScreen> m_children;
     std::unique_ptr<RecordScreen> m_recordScreen;
+    std::unique_ptr<ClassScreen> m_classScreen;
 };

@@ -32,6 +32,15 @@ bool run(QSqlDatabase& db, const QString& statement, QSqlError* error) {
     return false;
 }
 
+bool runPrepared(QSqlQuery& query, const QVariantList& values, QString* error) {
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values[i]);
+    if (query.exec())
+        return true;
+    *error = query.lastError().text();
+    return false;
+}
+
 QString defaultPath() {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return QDir(data).filePath(QStringLiteral("kazoemashou/record.sqlite"));

@@ -2,7 +2,9 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
+#include <QVariantList>
 
 // The record's file on disk, below SQLite: what its header says, the connections to it, and moving
 // a damaged one aside.
@@ -36,6 +38,9 @@ Header readHeader(const QString& path);
 QSqlDatabase connect(const QString& name, const QString& path, bool create, QSqlError* error);
 // Runs one statement; false and `error` when it fails.
 bool run(QSqlDatabase& db, const QString& statement, QSqlError* error);
+// Runs a prepared statement with `values` bound in order; false and the driver's words when it
+// fails. (Any driver's statement: the class's sender runs the server's with it too.)
+bool runPrepared(QSqlQuery& query, const QVariantList& values, QString* error);
 // Closes and forgets the connection (every query on it must be gone).
 void disconnect(const QString& name);
 

@@ -50,6 +50,24 @@
 //       at the first try without a mistake) and the kind of mistake its counting way practises
 //       (0 to 4 in the order of round_mistakes' kinds; NULL: none). All NULL for the adult's
 //       settings.
+//
+// Version 3: what the class's record on the school's server needs (sent only once the machine has
+//            joined a class; see src/classroom)
+//   machine(id)  one row: this machine's id, 32 random hex digits made once.
+//   child.shared_key  the child's key in the class, the same on every machine (32 hex digits, made
+//                     when the child is added); child.changed_at  ms since 1970 of the last change
+//                     of name or mark (the later of two changes wins).
+//   send_queue(number, round_id)  each round not yet on the server; number is the machine's own
+//                     number for the round, never given twice (AUTOINCREMENT), so that
+//                     (machine, number) keys the round on the server even after a round id is
+//                     taken again. Every round is queued as it is written, those before this
+//                     version too; the sender empties the queue.
+//   removed_child(shared_key, removed_at)  children removed here, to be removed on the server.
+//   class_round(round_id, machine, number, received_us)  rounds played on the class's other
+//                     machines (received_us: when the server took them, µs since 1970), fetched
+//                     from the server into round, catch, touch and answer like the machine's own
+//                     (so that the report, the CSV and the PDF cover the whole class), never sent
+//                     back; (machine, number) is their key on the server.
 
 #include "record/record_schema.h"
 
@@ -173,6 +191,45 @@ const QList<QStringList>& migrations() {
             QStringLiteral("ALTER TABLE round ADD COLUMN chosen_right INTEGER"),
             QStringLiteral("ALTER TABLE round ADD COLUMN chosen_of INTEGER"),
             QStringLiteral("ALTER TABLE round ADD COLUMN chosen_mistake INTEGER"),
+        },
+        // 2 -> 3: the machine's id, the children's class keys, the rounds waiting to be sent.
+        {
+            QStringLiteral("CREATE TABLE machine (id TEXT NOT NULL)"),
+            QStringLiteral("INSERT INTO machine VALUES (lower(hex(randomblob(16))))"),
+            QStringLiteral("ALTER TABLE child ADD COLUMN shared_key TEXT"),
+            QStringLiteral("ALTER TABLE child ADD COLUMN changed_at INTEGER"),
+            QStringLiteral("UPDATE child SET shared_key = lower(hex(randomblob(16))),"
+                           " changed_at = added_at"),
+            QStringLiteral("CREATE UNIQUE INDEX child_in_class ON child(shared_key)"),
+            QStringLiteral("CREATE TRIGGER child_gets_key AFTER INSERT ON child"
+                           " WHEN NEW.shared_key IS NULL BEGIN"
+                           " UPDATE child SET shared_key = lower(hex(randomblob(16))),"
+                           "  changed_at = NEW.added_at WHERE id = NEW.id; END"),
+            // A change made here is stamped now; one fetched from the class brings its stamp.
+            QStringLiteral("CREATE TRIGGER child_changed AFTER UPDATE OF name, mark ON child"
+                           " WHEN NEW.changed_at IS OLD.changed_at BEGIN"
+                           " UPDATE child SET changed_at ="
+                           "  CAST((julianday('now') - 2440587.5) * 86400000 AS INTEGER)"
+                           "  WHERE id = NEW.id; END"),
+            QStringLiteral("CREATE TABLE removed_child ("
+                           " shared_key TEXT PRIMARY KEY,"
+                           " removed_at INTEGER NOT NULL)"),
+            QStringLiteral("CREATE TRIGGER child_removed AFTER DELETE ON child BEGIN"
+                           " INSERT OR IGNORE INTO removed_child VALUES (OLD.shared_key,"
+                           "  CAST((julianday('now') - 2440587.5) * 86400000 AS INTEGER)); END"),
+            QStringLiteral("CREATE TABLE send_queue ("
+                           " number INTEGER PRIMARY KEY AUTOINCREMENT,"
+                           " round_id INTEGER NOT NULL UNIQUE REFERENCES round(id)"
+                           "  ON DELETE CASCADE)"),
+            QStringLiteral("INSERT INTO send_queue (round_id) SELECT id FROM round ORDER BY id"),
+            QStringLiteral("CREATE TRIGGER round_to_send AFTER INSERT ON round BEGIN"
+                           " INSERT INTO send_queue (round_id) VALUES (NEW.id); END"),
+            QStringLiteral("CREATE TABLE class_round ("
+                           " round_id INTEGER PRIMARY KEY REFERENCES round(id) ON DELETE CASCADE,"
+                           " machine TEXT NOT NULL,"
+                           " number INTEGER NOT NULL,"
+                           " received_us INTEGER NOT NULL,"
+                           " UNIQUE (machine, number))"),
         },
     };
     return all;

@@ -48,14 +48,6 @@ QString kindName(TouchKind kind) {
     return {};
 }
 
-bool exec(QSqlQuery& query, const QVariantList& values, QString* error) {
-    for (int i = 0; i < values.size(); ++i)
-        query.bindValue(i, values[i]);
-    if (query.exec())
-        return true;
-    *error = query.lastError().text();
-    return false;
-}
 }  // namespace
 
 // The writer's side: its connection and statements, touched only on the writer's thread.
@@ -80,8 +72,8 @@ private:
     QString m_connection;
     RecordWriter::Failed m_failed;
     const std::function<void(qint64)>& m_wrote;
-    std::unique_ptr<WriterStatements> m_statements;  // made with the connection
-    bool m_damaged = false;  // found by check(): no round is written any more
+    std::unique_ptr<RoundRows> m_rows;  // made with the connection
+    bool m_damaged = false;             // found by check(): no round is written any more
 };
 
 RecordWriter::RecordWriter(const QString& path, Failed failed)
@@ -185,19 +177,67 @@ bool WriterWorker::connectOnce(QString* error) {
 }
 
 void WriterWorker::disconnectNow() {
-    m_statements.reset();
+    m_rows.reset();
     if (QSqlDatabase::contains(m_connection))
         RecordFile::disconnect(m_connection);
+}
+
+RoundRows::RoundRows(const QSqlDatabase& db)
+    : m_statements(std::make_unique<WriterStatements>(db)) {}
+
+RoundRows::~RoundRows() = default;
+
+bool RoundRows::prepare(QString* error) {
+    if (m_statements->prepare())
+        return true;
+    *error = m_statements->round.lastError().text();
+    return false;
+}
+
+QVariant RoundRows::insert(const RoundRecord& r, QString* error) {
+    WriterStatements& s = *m_statements;
+    const GameSettings& g = r.settings;
+    // What おまかせ chose and why: NULL for the adult's settings.
+    QVariantList chosen(4);
+    if (r.chosen) {
+        const Omakase::Choice& c = *r.chosen;
+        chosen = {int(c.reason.why), c.reason.right, c.reason.of,
+                  c.followed ? QVariant(int(*c.followed)) : QVariant()};
+    }
+    bool done = RecordFile::runPrepared(
+        s.round,
+        QVariantList{r.childId, r.beganAt, r.endedAt, int(r.cutShort), r.characters,
+                     int(g.countWay), int(g.clickToCount), int(g.mixedCharacters),
+                     int(g.askHowManyPeople), int(g.hidePointer), int(g.blinkTime),
+                     int(g.minCount), int(g.maxCount)} +
+            chosen,
+        error);
+    const QVariant id = done ? s.round.lastInsertId() : QVariant();
+    for (const RoundRecord::Catch& c : r.catches) {
+        done = done && RecordFile::runPrepared(s.caught, {id, c.place, c.atMs, c.tookMs}, error);
+    }
+    for (const RoundRecord::Touch& t : r.touches) {
+        const QVariant number = t.kind == TouchKind::Counted ? QVariant(t.number) : QVariant();
+        done = done &&
+               RecordFile::runPrepared(
+                   s.touch, {id, t.seq, t.atMs, t.pass, t.place, kindName(t.kind), number}, error);
+    }
+    for (const RoundRecord::Answer& a : r.answers) {
+        done = done && RecordFile::runPrepared(
+                           s.answer, {id, a.seq, a.atMs, a.attempt, a.card, int(a.right)}, error);
+    }
+    for (QSqlQuery* q : {&s.round, &s.caught, &s.touch, &s.answer})
+        q->finish();
+    return done ? id : QVariant();
 }
 
 bool WriterWorker::writeRound(const RoundRecord& r, QString* error) {
     if (!connectOnce(error))
         return false;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    if (!m_statements) {
-        m_statements = std::make_unique<WriterStatements>(db);
-        if (!m_statements->prepare()) {
-            *error = m_statements->round.lastError().text();
+    if (!m_rows) {
+        m_rows = std::make_unique<RoundRows>(db);
+        if (!m_rows->prepare(error)) {
             disconnectNow();
             return false;
         }
@@ -209,37 +249,7 @@ bool WriterWorker::writeRound(const RoundRecord& r, QString* error) {
         disconnectNow();
         return false;
     }
-    WriterStatements& s = *m_statements;
-    const GameSettings& g = r.settings;
-    // What おまかせ chose and why: NULL for the adult's settings.
-    QVariantList chosen(4);
-    if (r.chosen) {
-        const Omakase::Choice& c = *r.chosen;
-        chosen = {int(c.reason.why), c.reason.right, c.reason.of,
-                  c.followed ? QVariant(int(*c.followed)) : QVariant()};
-    }
-    bool done =
-        exec(s.round,
-             QVariantList{r.childId, r.beganAt, r.endedAt, int(r.cutShort), r.characters,
-                          int(g.countWay), int(g.clickToCount), int(g.mixedCharacters),
-                          int(g.askHowManyPeople), int(g.hidePointer), int(g.blinkTime),
-                          int(g.minCount), int(g.maxCount)} +
-                 chosen,
-             error);
-    const QVariant id = done ? s.round.lastInsertId() : QVariant();
-    for (const RoundRecord::Catch& c : r.catches) {
-        done = done && exec(s.caught, {id, c.place, c.atMs, c.tookMs}, error);
-    }
-    for (const RoundRecord::Touch& t : r.touches) {
-        const QVariant number = t.kind == TouchKind::Counted ? QVariant(t.number) : QVariant();
-        done = done &&
-               exec(s.touch, {id, t.seq, t.atMs, t.pass, t.place, kindName(t.kind), number}, error);
-    }
-    for (const RoundRecord::Answer& a : r.answers) {
-        done = done && exec(s.answer, {id, a.seq, a.atMs, a.attempt, a.card, int(a.right)}, error);
-    }
-    for (QSqlQuery* q : {&s.round, &s.caught, &s.touch, &s.answer})
-        q->finish();
+    const bool done = m_rows->insert(r, error).isValid();
     if (done && db.commit())
         return true;
     if (done)

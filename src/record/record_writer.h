@@ -9,7 +9,27 @@
 #include "record/round_record.h"
 
 class QThread;
+class QSqlDatabase;
 class WriterWorker;
+struct WriterStatements;
+
+// The rows of one round (round, catch, touch, answer) put into an open record, each statement
+// prepared once on the connection: the writer's rounds, and the class's rounds fetched from the
+// school's server. The caller holds the transaction.
+class RoundRows {
+public:
+    explicit RoundRows(const QSqlDatabase& db);
+    ~RoundRows();
+    RoundRows(const RoundRows&) = delete;
+    RoundRows& operator=(const RoundRows&) = delete;
+    // False when a statement cannot be prepared (`error` says why).
+    bool prepare(QString* error);
+    // Puts the round in; its id, or an invalid one and `error`.
+    QVariant insert(const RoundRecord& round, QString* error);
+
+private:
+    std::unique_ptr<WriterStatements> m_statements;
+};
 
 // Writes finished rounds to the record's file on a thread of its own, each round in one
 // transaction, so that the game's thread only hands a round over and never waits for the disk.

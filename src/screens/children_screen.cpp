@@ -107,9 +107,17 @@ void ChildrenScreen::buildControls() {
     connect(changeButton, &QPushButton::clicked, this, [this] { change(); });
     connect(removeButton, &QPushButton::clicked, this, [this] { remove(); });
     connect(closeButton, &QPushButton::clicked, this, [this] { cancel(); });
+    ScreenButton* classButton =
+        makeButton(this, "classButton", QStringLiteral("クラス"), Layout::classButton);
+    fitCaption(classButton, classButton->x() - 4, classButton->geometry().right() + 4,
+               Anchor::Centre);
+    connect(classButton, &QPushButton::clicked, this, [this] {
+        if (openClass)
+            openClass();
+    });
 
-    setTabChain(
-        {m_childList, m_nameEdit, m_omakaseBox, m_markList, addButton, changeButton, removeButton, closeButton});
+    setTabChain({m_childList, m_nameEdit, m_omakaseBox, m_markList, addButton, changeButton,
+                 removeButton, closeButton, classButton});
 }
 
 void ChildrenScreen::load() {

@@ -26,6 +26,8 @@ public:
 
     // Lists the children and the pictures anew; the entries start empty.
     void load() override;
+    // "クラス": opens the class screen (the program sets it).
+    std::function<void()> openClass;
 
 private:
     void buildControls();

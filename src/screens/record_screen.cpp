@@ -69,6 +69,12 @@ void RecordScreen::buildControls() {
     m_childChoice->setObjectName(QStringLiteral("childChoice"));
     m_childChoice->setGeometry(toPixels(Layout::childChoice));
 
+    m_whereFrom = new QLabel(this);
+    m_whereFrom->setObjectName(QStringLiteral("whereFrom"));
+    m_whereFrom->setGeometry(toPixels(Layout::whereFrom));
+    m_whereFrom->setWordWrap(true);
+    m_whereFrom->setTextFormat(Qt::PlainText);
+
     m_views = new Views(this);
     m_views->setObjectName(QStringLiteral("numbersAndDays"));
     m_views->setGeometry(toPixels(Layout::views));
@@ -112,6 +118,7 @@ void RecordScreen::buildControls() {
 
 void RecordScreen::load() {
     m_store.flush();
+    m_whereFrom->setText(whereFrom ? whereFrom() : QString());
     if (!m_report || !m_report->open()) {
         m_report = std::make_unique<RecordReport>(m_store.path());
         m_report->open();

@@ -28,6 +28,9 @@ public:
 
     // Lists the children and shows the first (or the one shown before).
     void load() override;
+    // The line saying where the figures come from (this machine, or the class and when its
+    // rounds were fetched); the program sets it.
+    std::function<QString()> whereFrom;
 
 private:
     class Views;
@@ -49,4 +52,5 @@ private:
     QLabel* m_mistakes = nullptr;
     QLabel* m_omakase = nullptr;  // for a child on おまかせ, below a shorter chart
     ScreenParts::MessageLine* m_messageLine = nullptr;
+    QLabel* m_whereFrom = nullptr;
 };

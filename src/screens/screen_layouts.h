@@ -136,6 +136,8 @@ constexpr DesignBox outline{30, 30, 13440, 9840};
 constexpr DesignBox title{240, 150, 3000, 480};
 constexpr DesignBox childLabel{3450, 240, 750, 330};
 constexpr DesignBox childChoice{4200, 210, 3300, 390};
+// Where the figures come from: this machine's rounds, or the class's and when they were fetched.
+constexpr DesignBox whereFrom{7710, 90, 5550, 600};
 constexpr DesignBox views{240, 750, 7800, 7200};  // the tiles and the chart
 // For a child on おまかせ the chart is shorter, and the rounds the game chose come below it.
 constexpr DesignBox viewsOverChosen{240, 750, 7800, 3600};
@@ -148,3 +150,23 @@ constexpr DesignBox pdfButton{4680, 9000, 2550, 540};      // "PDF（1人1ペー
 constexpr DesignBox deleteButton{7950, 9000, 2850, 540};   // "この子の記録を削除"
 constexpr DesignBox closeButton{11460, 9000, 1800, 540};   // "閉じる"
 }  // namespace RecordLayout
+
+// The class screen, "クラスの記録" (from the children screen).
+namespace ClassLayout {
+constexpr int kWidth = 7200;
+constexpr int kHeight = 3960;
+constexpr DesignBox outline{120, 120, 6960, 3720};
+constexpr DesignBox title{360, 300, 3000, 375};
+constexpr DesignBox explanation{360, 780, 6480, 540};  // two lines
+constexpr DesignBox codeLabel{360, 1380, 6480, 255};
+constexpr DesignBox codeEdit{360, 1680, 6480, 375};
+constexpr DesignBox messageLine{360, 2160, 6480, 780};  // three lines
+constexpr DesignBox joinButton{2220, 3180, 1095, 375};   // "参加"
+constexpr DesignBox leaveButton{3480, 3180, 1095, 375};  // "ぬける"
+constexpr DesignBox closeButton{5745, 3180, 1095, 375};  // "閉じる"
+}  // namespace ClassLayout
+
+// The children screen's way to the class screen, at the right of its title.
+namespace ChildrenLayout {
+constexpr DesignBox classButton{7545, 300, 1095, 375};  // "クラス"
+}  // namespace ChildrenLayout

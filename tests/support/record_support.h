@@ -15,6 +15,24 @@
 #include "record/round_record.h"
 #include "support/fakes.h"
 
+// A finished round of `characters` characters, caught and counted one by one from the left, the
+// first card one too many and the second right; the n-th of a series, a minute apart.
+inline RoundRecord countedRound(qint64 child, int n, int characters = 3) {
+    RoundRecord r;
+    r.childId = child;
+    r.beganAt = FakeClock::kEpoch + n * 60000;
+    r.endedAt = r.beganAt + 20000;
+    r.characters = characters;
+    for (int place = 0; place < characters; ++place) {
+        r.catches << RoundRecord::Catch{place, 1000 + place * 500, 400};
+        r.touches << RoundRecord::Touch{place, 5000 + place * 300, 1, place, TouchKind::Counted,
+                                        place + 1};
+    }
+    r.answers << RoundRecord::Answer{characters, 7000, 1, characters + 1, false}
+              << RoundRecord::Answer{characters + 1, 8000, 2, characters, true};
+    return r;
+}
+
 // A connection of the test's own to the record's file, open while it lives.
 class RecordRows {
 public:
