@@ -1,0 +1,234 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+
+#include "classroom/sender_worker.h"
+#include "record/record_writer.h"
+
+// The children shared across the class, and the class's rounds fetched into the record.
+
+namespace {
+
+// A round of the class's record as the machine keeps it (without its child: the caller finds them).
+RoundRecord roundFromClass(const QSqlQuery& row, const QStringList& settings) {
+    RoundRecord r;
+    r.beganAt = row.value(3).toLongLong();
+    r.endedAt = row.value(4).toLongLong();
+    r.cutShort = row.value(5).toInt() != 0;
+    r.characters = row.value(6).toInt();
+    GameSettings& g = r.settings;
+    const auto setting = [&](int i) { return qint16(settings.value(i).toInt()); };
+    g.countWay = setting(0);
+    g.clickToCount = setting(1) != 0;
+    g.mixedCharacters = setting(2) != 0;
+    g.askHowManyPeople = setting(3) != 0;
+    g.hidePointer = setting(4) != 0;
+    g.blinkTime = setting(5);
+    g.minCount = setting(6);
+    g.maxCount = setting(7);
+    const auto rows = [&](int column) {
+        return QJsonDocument::fromJson(row.value(column).toString().toUtf8()).array();
+    };
+    for (const QJsonValue& c : rows(8)) {
+        const QJsonArray v = c.toArray();
+        r.catches << RoundRecord::Catch{v[0].toInt(), qint64(v[1].toDouble()),
+                                        qint64(v[2].toDouble())};
+    }
+    for (const QJsonValue& t : rows(9)) {
+        const QJsonArray v = t.toArray();
+        r.touches << RoundRecord::Touch{v[0].toInt(),
+                                        qint64(v[1].toDouble()),
+                                        v[2].toInt(),
+                                        v[3].toInt(),
+                                        TouchKind(std::clamp(v[4].toInt(), 0, 3)),
+                                        v[5].toInt()};
+    }
+    for (const QJsonValue& a : rows(10)) {
+        const QJsonArray v = a.toArray();
+        r.answers << RoundRecord::Answer{v[0].toInt(), qint64(v[1].toDouble()), v[2].toInt(),
+                                         v[3].toInt(), v[4].toInt() != 0};
+    }
+    return r;
+}
+
+}  // namespace
+
+bool SenderWorker::sendRemovals(QString* error) {
+    QSqlDatabase local = QSqlDatabase::database(m_local, false);
+    QSqlQuery removed(local);
+    if (!removed.exec(QStringLiteral("SELECT shared_key, removed_at FROM removed_child"))) {
+        *error = removed.lastError().text();
+        return false;
+    }
+    QSqlQuery remove(QSqlDatabase::database(m_server, false));
+    QSqlQuery forget(local);
+    if (!remove.prepare(
+            QStringLiteral("SELECT remove_child(CAST(? AS text), CAST(? AS bigint))")) ||
+        !forget.prepare(QStringLiteral("DELETE FROM removed_child WHERE shared_key = ?"))) {
+        *error = remove.lastError().text() + forget.lastError().text();
+        return false;
+    }
+    while (removed.next()) {
+        const QVariant key = removed.value(0);
+        if (!RecordFile::runPrepared(remove, {key, removed.value(1)}, error) ||
+            !RecordFile::runPrepared(forget, {key}, error))
+            return false;
+    }
+    return true;
+}
+
+bool SenderWorker::shareChildren(bool* changed, QString* error) {
+    QSqlDatabase local = QSqlDatabase::database(m_local, false);
+    QSqlDatabase server = QSqlDatabase::database(m_server, false);
+    QSqlQuery here(local), into(server);
+    if (!here.exec(
+            QStringLiteral("SELECT shared_key, name, mark, added_at, changed_at FROM child")) ||
+        !into.prepare(kChildIntoClass)) {
+        *error = here.lastError().text() + into.lastError().text();
+        return false;
+    }
+    while (here.next()) {
+        const QString key = here.value(0).toString();
+        if (m_childrenKnown.value(key, -1) == here.value(4).toLongLong())
+            continue;  // the class has them as they are
+        if (!RecordFile::runPrepared(
+                into, {key, here.value(1), here.value(2), here.value(3), here.value(4), key},
+                error))
+            return false;
+    }
+    here = QSqlQuery(local);
+
+    QSqlQuery classes(server), removed(server);
+    if (!classes.exec(QStringLiteral("SELECT key, name, mark, added_at, changed_at FROM child")) ||
+        !removed.exec(QStringLiteral("SELECT key FROM removed_child"))) {
+        *error = classes.lastError().text() + removed.lastError().text();
+        return false;
+    }
+    if (!local.transaction()) {
+        *error = local.lastError().text();
+        return false;
+    }
+    // A child removed in the class goes here too, with their rounds; a child of the class is
+    // added here, or takes the class's name and mark when the class's change is the later.
+    QSqlQuery remove(local), take(local);
+    bool done =
+        remove.prepare(QStringLiteral("DELETE FROM child WHERE shared_key = ?")) &&
+        take.prepare(QStringLiteral(
+            "INSERT INTO child (name, mark, added_at, shared_key, changed_at)"
+            " VALUES (?, ?, ?, ?, ?) ON CONFLICT (shared_key) DO UPDATE SET name = excluded.name,"
+            " mark = excluded.mark, changed_at = excluded.changed_at"
+            " WHERE excluded.changed_at > child.changed_at"));
+    int changes = 0;
+    while (done && removed.next()) {
+        done = RecordFile::runPrepared(remove, {removed.value(0)}, error);
+        changes += remove.numRowsAffected() > 0 ? 1 : 0;
+    }
+    QHash<QString, qint64> known;
+    while (done && classes.next()) {
+        const QString key = classes.value(0).toString();
+        known.insert(key, classes.value(4).toLongLong());
+        done = RecordFile::runPrepared(
+            take, {classes.value(1), classes.value(2), classes.value(3), key, classes.value(4)},
+            error);
+        changes += take.numRowsAffected() > 0 ? 1 : 0;
+    }
+    remove = QSqlQuery(local);
+    take = QSqlQuery(local);
+    if (!done || !local.commit()) {
+        if (done)
+            *error = local.lastError().text();
+        local.rollback();
+        return false;
+    }
+    m_childrenKnown = known;
+    *changed = changes > 0;
+    return true;
+}
+
+bool SenderWorker::fetchRounds(int* fetched, QString* error) {
+    *fetched = 0;
+    QSqlDatabase local = QSqlDatabase::database(m_local, false);
+    QSqlDatabase server = QSqlDatabase::database(m_server, false);
+    // Where the last page ended; a new fetch starts a minute before the latest round fetched, for
+    // a batch whose transaction began before that round's but ended after it.
+    if (!m_fetchFrom) {
+        QSqlQuery latest(local);
+        if (!latest.exec(QStringLiteral("SELECT max(received_us) FROM class_round")) ||
+            !latest.next()) {
+            *error = latest.lastError().text();
+            return false;
+        }
+        m_fetchFrom =
+            FetchedUpTo{std::max<qint64>(0, latest.value(0).toLongLong() - 60000000), {}, 0};
+    }
+    QSqlQuery page(server);
+    if (!page.prepare(QStringLiteral(
+            "SELECT machine, number, child_key, began_at, ended_at, cut_short::int, characters,"
+            " array_to_string(settings, ','), catches::text, touches::text, answers::text,"
+            " CAST(extract(epoch FROM received_at) * 1000000 AS bigint) AS us"
+            " FROM round WHERE machine <> CAST(? AS text)"
+            " AND received_at >= to_timestamp(CAST(? AS bigint) / 1000000.0) - interval '1 second'"
+            " AND (CAST(extract(epoch FROM received_at) * 1000000 AS bigint), machine, number)"
+            "  > (CAST(? AS bigint), CAST(? AS text), CAST(? AS bigint))"
+            " ORDER BY received_at, machine, number LIMIT CAST(? AS integer)")) ||
+        !RecordFile::runPrepared(page,
+                                 {m_machine, m_fetchFrom->us, m_fetchFrom->us, m_fetchFrom->machine,
+                                  m_fetchFrom->number, kFetchPage},
+                                 error))
+        return false;
+    if (!local.transaction()) {
+        *error = local.lastError().text();
+        return false;
+    }
+    QSqlQuery child(local), known(local), unqueue(local), mark(local);
+    RoundRows rows(local);
+    bool done = rows.prepare(error) &&
+                child.prepare(QStringLiteral("SELECT id FROM child WHERE shared_key = ?")) &&
+                known.prepare(
+                    QStringLiteral("SELECT 1 FROM class_round WHERE machine = ? AND number = ?")) &&
+                unqueue.prepare(QStringLiteral("DELETE FROM send_queue WHERE round_id = ?")) &&
+                mark.prepare(QStringLiteral(
+                    "INSERT INTO class_round (round_id, machine, number, received_us)"
+                    " VALUES (?, ?, ?, ?)"));
+    int seen = 0;
+    FetchedUpTo last = *m_fetchFrom;
+    while (done && page.next()) {
+        ++seen;
+        last = {page.value(11).toLongLong(), page.value(0).toString(), page.value(1).toLongLong()};
+        done = RecordFile::runPrepared(known, {page.value(0), page.value(1)}, error) &&
+               RecordFile::runPrepared(child, {page.value(2)}, error);
+        // Fetched before, or of a child removed here: left out.
+        const bool leftOut = !done || known.next() || !child.next();
+        const qint64 childId = leftOut ? 0 : child.value(0).toLongLong();
+        known.finish();
+        child.finish();
+        if (leftOut)
+            continue;
+        RoundRecord round = roundFromClass(page, page.value(7).toString().split(QLatin1Char(',')));
+        round.childId = childId;
+        const QVariant id = rows.insert(round, error);
+        // Played elsewhere: not this machine's to send.
+        done = id.isValid() && RecordFile::runPrepared(unqueue, {id}, error) &&
+               RecordFile::runPrepared(mark, {id, last.machine, last.number, last.us}, error);
+        *fetched += done ? 1 : 0;
+    }
+    known = QSqlQuery();
+    child = QSqlQuery();
+    unqueue = QSqlQuery();
+    mark = QSqlQuery();
+    if (!done || !local.commit()) {
+        if (done)
+            *error = local.lastError().text();
+        local.rollback();
+        return false;
+    }
+    m_fetchFrom = last;
+    if (seen < kFetchPage)
+        m_fetchFrom.reset();  // all fetched: the next fetch starts again a minute back
+    return true;
+}

@@ -1,0 +1,116 @@
+#pragma once
+
+// The sender's worker, on the sender's thread: shared by the file that sends the machine's rounds
+// (round_sender.cpp) and the one that shares the children and fetches the class's rounds
+// (class_sharing.cpp). Not for use outside src/classroom.
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QTimer>
+#include <QVariantList>
+
+#include <optional>
+
+#include "classroom/round_sender.h"
+#include "record/record_file.h"
+
+// A child as a machine knows them, into the class: a removed child is not brought back, and of two
+// changes the later stays.
+inline const QString kChildIntoClass = QStringLiteral(
+    "INSERT INTO child (key, name, mark, added_at, changed_at)"
+    " SELECT CAST(? AS text), CAST(? AS text), CAST(? AS text), CAST(? AS bigint),"
+    "  CAST(? AS bigint) WHERE NOT EXISTS"
+    "  (SELECT 1 FROM removed_child WHERE key = CAST(? AS text))"
+    " ON CONFLICT (key) DO UPDATE SET name = EXCLUDED.name, mark = EXCLUDED.mark,"
+    "  changed_at = EXCLUDED.changed_at WHERE child.changed_at < EXCLUDED.changed_at");
+
+// One round as it goes to the server.
+struct Outgoing {
+    qint64 number = 0;
+    QString child;
+    QVariantList values;  // the round's columns after the machine and the number
+};
+
+// The sender's side: its two connections (the local record and the server) and its timer, touched
+// only on the sender's thread.
+class SenderWorker : public QObject {
+public:
+    SenderWorker(const QString& recordPath, const ClassLink& link, RoundSender::Told told,
+                 RoundSender::Pacing pacing)
+        : m_recordPath(recordPath),
+          m_link(link),
+          m_told(std::move(told)),
+          m_pacing(pacing),
+          m_local(QStringLiteral("kazoemashou-sender-local-%1").arg(quintptr(this))),
+          m_server(QStringLiteral("kazoemashou-sender-server-%1").arg(quintptr(this))),
+          m_retryMs(pacing.firstRetryMs) {}
+
+    void trySend();
+    // Soon rather than at once: the round that was just handed to the record's writer is in its
+    // file a moment later.
+    void sendNow() {
+        if (!m_waitingAfterFailure)
+            lookAgainIn(kSoonMs);
+    }
+    static constexpr int kSoonMs = 300;
+    void stop() {
+        delete m_timer;
+        m_timer = nullptr;
+        disconnectServer();
+        if (QSqlDatabase::contains(m_local))
+            RecordFile::disconnect(m_local);
+    }
+
+private:
+    bool connectLocal();
+    bool connectServer(SendNews* news);
+    void disconnectServer() {
+        if (QSqlDatabase::contains(m_server)) {
+            QSqlDatabase::database(m_server, false).close();
+            QSqlDatabase::removeDatabase(m_server);
+        }
+    }
+    bool sendRemovals(QString* error);
+    // The rounds of the class's other machines that arrived since the last fetch come into the
+    // record (one page of them); `fetched`: how many.
+    bool fetchRounds(int* fetched, QString* error);
+    // Children changed here go to the class, the class's come here; `changed` when any came.
+    bool shareChildren(bool* changed, QString* error);
+    // Sends the next batch; `sent` is 0 when the queue was empty.
+    bool sendBatch(int* sent, QString* error);
+    QList<Outgoing> nextBatch(QString* error);
+    int waiting();
+    void failed(SendNews news);
+    void lookAgainIn(int ms) {
+        if (m_timer == nullptr) {
+            m_timer = new QTimer(this);
+            m_timer->setSingleShot(true);
+            connect(m_timer, &QTimer::timeout, this, [this] { trySend(); });
+        }
+        m_timer->start(ms);
+    }
+
+    QString m_recordPath;
+    ClassLink m_link;
+    RoundSender::Told m_told;
+    RoundSender::Pacing m_pacing;
+    QString m_local;
+    QString m_server;
+    QString m_machine;
+    // Where the fetch of the class's rounds has reached: the last one's arrival and key.
+    struct FetchedUpTo {
+        qint64 us = 0;
+        QString machine;
+        qint64 number = 0;
+    };
+    std::optional<FetchedUpTo> m_fetchFrom;
+    static constexpr int kFetchPage = 500;
+    QHash<QString, qint64> m_childrenKnown;  // each child's key and stamp, as the class has them
+    bool m_continuing = false;               // the next batch of a try: children shared already
+    QTimer* m_timer = nullptr;
+    int m_retryMs;
+    bool m_waitingAfterFailure = false;
+};
