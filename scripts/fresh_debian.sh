@@ -156,8 +156,11 @@ if [ "$what" = package ]; then
     in_root "apt-get update -qq" >"$log/apt" 2>&1
     t0=$(seconds)
     if in_root "DEBIAN_FRONTEND=noninteractive apt install -y ./$name" >>"$log/apt" 2>&1; then
-        report+=("apt install ./$name: passed in $(took "$t0" "$(seconds)"), $(grep -o '[0-9]* newly installed' "$log/apt" | head -n 1) with what it depends on")
-        report+=("  $(grep -o 'After this operation, .*' "$log/apt" | head -n 1)")
+        # apt 2 (Debian 12) says "N newly installed" and "After this operation, …"; apt 3 (Debian
+        # 13) "Installing: N" and "Space needed: …".
+        installed="$(grep -oE '[0-9]+ newly installed|Installing: [0-9]+' "$log/apt" | head -n 1 || true)"
+        report+=("apt install ./$name: passed in $(took "$t0" "$(seconds)"), ${installed:-an unknown number of packages} with what it depends on")
+        report+=("  $(grep -oE 'After this operation, .*|Space needed: .*' "$log/apt" | head -n 1 || true)")
         report+=("  the package itself: $(in_root "dpkg-query -W -f='\${Installed-Size}' kazoemashou") KiB installed ($(du -k "$deb" | cut -f1) KiB to download)")
     else
         report+=("apt install ./$name: FAILED")
