@@ -54,6 +54,10 @@ public:
                       .arg(m_user, dir)},
                  false))
             return;
+        m_script = qEnvironmentVariable("KAZOE_SOURCE_DIR") +
+                   QStringLiteral("/scripts/classroom_server.sh");
+        if (!m_user.isEmpty() && !copyKitForTheServersUser())
+            return;
         if (!run({m_bin + QStringLiteral("/initdb"), QStringLiteral("-D"), data,
                   QStringLiteral("-U"), QStringLiteral("postgres"),
                   QStringLiteral("--auth-local=trust"), QStringLiteral("-E"),
@@ -172,9 +176,26 @@ public:
     QString socketFolder() const { return m_dir.path(); }
 
 private:
-    static QString script() {
-        return qEnvironmentVariable("KAZOE_SOURCE_DIR") +
-               QStringLiteral("/scripts/classroom_server.sh");
+    QString script() const { return m_script; }
+    // The server's user may not read the checkout (a clone in root's home, say): the script and
+    // its tables are copied into the test's folder, which is that user's.
+    bool copyKitForTheServersUser() {
+        const QString source = qEnvironmentVariable("KAZOE_SOURCE_DIR");
+        const QDir kit(m_dir.filePath(QStringLiteral("kit")));
+        const QDir tables(kit.filePath(QStringLiteral("dist/classroom")));
+        bool done =
+            QDir().mkpath(kit.filePath(QStringLiteral("scripts"))) &&
+            QDir().mkpath(tables.path()) &&
+            QFile::copy(m_script, kit.filePath(QStringLiteral("scripts/classroom_server.sh")));
+        const QDir sourceTables(source + QStringLiteral("/dist/classroom"));
+        for (const QString& file : sourceTables.entryList(QDir::Files))
+            done = done && QFile::copy(sourceTables.filePath(file), tables.filePath(file));
+        if (!done) {
+            why = QStringLiteral("could not copy the server's script for %1").arg(m_user);
+            return false;
+        }
+        m_script = kit.filePath(QStringLiteral("scripts/classroom_server.sh"));
+        return true;
     }
     // Runs a command, as the server's user when `asServer`; false (and why) when it fails.
     bool run(QStringList command, bool asServer = true,
@@ -197,7 +218,8 @@ private:
 
     bool m_durable = false;
     QString m_bin;
-    QString m_user;  // the server's user when the test runs as root
+    QString m_user;    // the server's user when the test runs as root
+    QString m_script;  // scripts/classroom_server.sh, or its copy for m_user
     QTemporaryDir m_dir;
     int m_links = 0;
 };
