@@ -164,18 +164,6 @@ QList<Row> buildRows(const Samples& samples) {
     }
 
     {
-        // Against the game's own start with no record: the "floor" here is that start.
-        const QList<double> noRecord = samples.value(QStringLiteral("startup_game_ms"));
-        const double allowance = noRecord.isEmpty() ? 0 : 0.2 * summarize(noRecord).median;
-        rows.append(againstFloor(
-            samples.value(QStringLiteral("startup_record_ms")), noRecord,
-            QStringLiteral("Start-up on a record of 100,000 rounds, to だれがあそぶ？ (floor: the "
-                           "game with no record)"),
-            QStringLiteral("≤ 1.2 × the start with no record"), QStringLiteral("ms"), 1, 1,
-            allowance));
-    }
-
-    {
         const QString goal = QStringLiteral("median and 95th percentile ≤ 16.7 ms");
         const QString measure = QStringLiteral("Touch to numeral drawn");
         const QList<double> values = samples.value(QStringLiteral("touch_numeral_ms"));
