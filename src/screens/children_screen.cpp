@@ -18,15 +18,6 @@ constexpr int kIdRole = Qt::UserRole + 2;
 constexpr int kMarkRole = Qt::UserRole + 3;
 constexpr int kOmakaseRole = Qt::UserRole + 4;
 
-QLabel* makeLabel(QWidget* window, const char* name, const QString& caption,
-                  const DesignBox& place) {
-    auto* label = new QLabel(caption, window);
-    label->setTextFormat(Qt::PlainText);  // the message line names children
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(toPixels(place));
-    return label;
-}
-
 // A list of pictures with their thumbnails, read as their rows are first drawn.
 QListWidget* makePictureList(QWidget* window, const char* name, const DesignBox& place,
                              ThumbnailDelegate** thumbnails) {

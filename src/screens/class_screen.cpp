@@ -117,20 +117,15 @@ void ClassScreen::buildControls() {
     title->setGeometry(toPixels(Layout::title));
     fitCaption(title, outline->x() + 4, outline->geometry().right() - 4, Anchor::Left);
 
-    const auto label = [this](const char* name, const QString& caption, const DesignBox& place) {
-        auto* shown = new QLabel(caption, this);
-        shown->setObjectName(QString::fromLatin1(name));
-        shown->setGeometry(toPixels(place));
-        shown->setWordWrap(true);
-        shown->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return shown;
-    };
-    label("explanation",
-          QStringLiteral("学校のサーバーで、クラスのこどもと記録をひとつにまとめます。"
-                         "サーバーの準備で表示された「つなぎかたのコード」を入れて「参加」を"
-                         "押してください。"),
-          Layout::explanation);
-    label("codeLabel", QStringLiteral("つなぎかたのコード"), Layout::codeLabel);
+    QLabel* explanation = makeLabel(
+        this, "explanation",
+        QStringLiteral("学校のサーバーで、クラスのこどもと記録をひとつにまとめます。"
+                       "サーバーの準備で表示された「つなぎかたのコード」を入れて「参加」を"
+                       "押してください。"),
+        Layout::explanation);
+    explanation->setWordWrap(true);
+    explanation->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    makeLabel(this, "codeLabel", QStringLiteral("つなぎかたのコード"), Layout::codeLabel);
     m_codeEdit = new QLineEdit(this);
     m_codeEdit->setObjectName(QStringLiteral("codeEdit"));
     m_codeEdit->setGeometry(toPixels(Layout::codeEdit));

@@ -62,9 +62,7 @@ void RecordScreen::buildControls() {
     title->setObjectName(QStringLiteral("title"));
     title->setGeometry(toPixels(Layout::title));
 
-    auto* childLabel = new QLabel(QStringLiteral("こども"), this);
-    childLabel->setObjectName(QStringLiteral("childLabel"));
-    childLabel->setGeometry(toPixels(Layout::childLabel));
+    makeLabel(this, "childLabel", QStringLiteral("こども"), Layout::childLabel);
     m_childChoice = new QComboBox(this);
     m_childChoice->setObjectName(QStringLiteral("childChoice"));
     m_childChoice->setGeometry(toPixels(Layout::childChoice));

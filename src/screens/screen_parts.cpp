@@ -252,6 +252,15 @@ void MessageLine::show(const QString& text, bool problem) {
     setPalette(colours);
 }
 
+QLabel* makeLabel(QWidget* window, const char* name, const QString& caption,
+                  const DesignBox& place) {
+    auto* label = new QLabel(caption, window);
+    label->setTextFormat(Qt::PlainText);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(toPixels(place));
+    return label;
+}
+
 QLabel* makeCreditLine(QWidget* window) {
     auto* label = new QLabel(QStringLiteral("かぞえましょう　せいさく"), window);
     label->setAlignment(Qt::AlignCenter);

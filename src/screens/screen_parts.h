@@ -124,6 +124,10 @@ private:
     bool m_problem = false;
 };
 
+// A label named `name` with `caption` as plain text, placed in its window by design.
+QLabel* makeLabel(QWidget* window, const char* name, const QString& caption,
+                  const DesignBox& place);
+
 // The maker's credit line: black on the button-shadow grey.
 QLabel* makeCreditLine(QWidget* window);
 
