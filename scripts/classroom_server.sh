@@ -2,7 +2,7 @@
 # Sets up one kindergarten's record on the school's own PostgreSQL server (Debian, run as root):
 # the database and its tables, the game's and the teacher's roles, TLS with a certificate made
 # here, the pg_hba.conf rules, and at the end the connection code that the adult types on each game
-# machine (and a connection file with the whole certificate, to bring on a stick instead).
+# machine (kept, with the passwords, in /etc/kazoemashou for root, to be found again).
 #
 #   classroom_server.sh [--database NAME] [--address HOST]   set up (again: keeps the passwords)
 #   classroom_server.sh certificate FOLDER HOST               only make a certificate and its key
@@ -114,7 +114,7 @@ conf="/etc/postgresql/$pg_version/$cluster"
 secrets=/etc/kazoemashou
 mkdir -p "$secrets"
 chmod 700 "$secrets"
-code_file="$secrets/$db.classroom"      # for the game machines: the code and the certificate
+code_file="$secrets/$db.classroom"      # the code and the game's password, for the next run
 teacher_file="$secrets/$db.teacher"      # the teacher's password
 
 # Passwords: kept from a run before (the machines stay joined), else made now.
@@ -162,19 +162,14 @@ mv "$hba.new" "$hba"
 chown postgres:postgres "$hba"
 pg_ctlcluster "$pg_version" "$cluster" restart
 
-# The connection code, and the connection file with the whole certificate.
+# The connection code, kept with what the next run of this script needs.
 fp="$(fingerprint "$conf/classroom.crt")"
 code="$address:$port/$db/$game_password/$fp"
 {
-    echo "# kazoemashou class: the game machines join with the code or with this file"
+    echo "# kazoemashou class: the game machines join with this code (the children screen's 「クラス」)"
     echo "code=$code"
-    echo "host=$address"
-    echo "port=$port"
-    echo "database=$db"
     echo "user=${db}_game"
     echo "password=$game_password"
-    echo "certificate<<"
-    cat "$conf/classroom.crt"
 } >"$code_file"
 printf 'user=%s\npassword=%s\n' "${db}_teacher" "$teacher_password" >"$teacher_file"
 chmod 600 "$code_file" "$teacher_file"
@@ -184,4 +179,4 @@ echo
 echo "    $code"
 echo
 echo "The teacher's role: ${db}_teacher, password $teacher_password (psql -h $address -U ${db}_teacher $db)."
-echo "Kept, readable by root only: $code_file (for the machines), $teacher_file (the teacher's)."
+echo "Kept, readable by root only: $code_file (the code), $teacher_file (the teacher's)."

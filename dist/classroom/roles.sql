@@ -9,7 +9,11 @@ REVOKE ALL ON SCHEMA public FROM PUBLIC;
 GRANT CONNECT, TEMPORARY ON DATABASE :"db" TO :"game", :"teacher";
 GRANT USAGE ON SCHEMA public TO :"game", :"teacher";
 GRANT SELECT ON schema_version, child, removed_child, round TO :"game";
-GRANT INSERT ON child, round TO :"game";
+GRANT INSERT ON child TO :"game";
+-- A round's arrival and transaction are the server's own, never the machine's word.
+REVOKE INSERT ON round FROM :"game";
+GRANT INSERT (machine, number, child_key, began_at, ended_at, cut_short, characters, settings,
+              catches, touches, answers) ON round TO :"game";
 GRANT UPDATE (name, mark, changed_at) ON child TO :"game";
 GRANT EXECUTE ON FUNCTION remove_child(text, bigint) TO :"game";
 GRANT ALL ON ALL TABLES IN SCHEMA public TO :"teacher";

@@ -130,6 +130,8 @@ Outcome join(const QString& typed, const QString& folder) {
             return {Outcome::Refused, tried.detail};
         case SendNews::Newer:
             return {Outcome::Newer, tried.detail};
+        case SendNews::Older:
+            return {Outcome::Older, tried.detail};
         default:
             return {Outcome::Failed, tried.detail};
     }

@@ -33,7 +33,7 @@ ClassLink load(const QString& folder);
 // What joining found. Its kinds beyond a sender's: the code could not be read, the server could
 // not be reached or spoke no TLS, or its certificate is not the one the code names.
 struct Outcome {
-    enum Kind { Joined, BadCode, Unreachable, NotThatServer, Refused, Newer, Failed };
+    enum Kind { Joined, BadCode, Unreachable, NotThatServer, Refused, Newer, Older, Failed };
     Kind kind = Failed;
     QString detail;  // for the technical line; never the password
 };

@@ -25,5 +25,5 @@ struct ClassLink {
 };
 
 // The version of the class's tables this game knows (dist/classroom/NNN_*.sql): a server of a
-// newer version is not written to.
-constexpr int kClassSchemaVersion = 1;
+// newer version is not written to, nor one of an older version (its set-up is run again).
+constexpr int kClassSchemaVersion = 2;

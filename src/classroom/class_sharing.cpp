@@ -98,8 +98,11 @@ bool SenderWorker::shareChildren(bool* changed, QString* error) {
             continue;  // the class has them as they are
         if (!RecordFile::runPrepared(
                 into, {key, here.value(1), here.value(2), here.value(3), here.value(4), key},
-                error))
-            return false;
+                error)) {
+            if (!refusedForGood(into.lastError()))
+                return false;
+            error->clear();  // not taken as they are: their rounds are set aside as they go
+        }
     }
     here = QSqlQuery(local);
 
@@ -154,30 +157,29 @@ bool SenderWorker::fetchRounds(int* fetched, QString* error) {
     *fetched = 0;
     QSqlDatabase local = QSqlDatabase::database(m_local, false);
     QSqlDatabase server = QSqlDatabase::database(m_server, false);
-    // Where the last page ended; a new fetch starts a minute before the latest round fetched, for
-    // a batch whose transaction began before that round's but ended after it.
     if (!m_fetchFrom) {
         QSqlQuery latest(local);
-        if (!latest.exec(QStringLiteral("SELECT max(received_us) FROM class_round")) ||
-            !latest.next()) {
+        if (!latest.exec(QStringLiteral("SELECT max(tx) FROM class_round")) || !latest.next()) {
             *error = latest.lastError().text();
             return false;
         }
-        m_fetchFrom =
-            FetchedUpTo{std::max<qint64>(0, latest.value(0).toLongLong() - 60000000), {}, 0};
+        m_fetchFrom = FetchedUpTo{latest.value(0).toLongLong(), {}, 0};
     }
+    // Up to the oldest transaction still running: a round whose batch is still on its way is
+    // never passed over, however long its commit takes.
     QSqlQuery page(server);
     if (!page.prepare(QStringLiteral(
             "SELECT machine, number, child_key, began_at, ended_at, cut_short::int, characters,"
             " array_to_string(settings, ','), catches::text, touches::text, answers::text,"
-            " CAST(extract(epoch FROM received_at) * 1000000 AS bigint) AS us"
+            " CAST(extract(epoch FROM received_at) * 1000000 AS bigint),"
+            " CAST(CAST(tx AS text) AS bigint)"
             " FROM round WHERE machine <> CAST(? AS text)"
-            " AND received_at >= to_timestamp(CAST(? AS bigint) / 1000000.0) - interval '1 second'"
-            " AND (CAST(extract(epoch FROM received_at) * 1000000 AS bigint), machine, number)"
-            "  > (CAST(? AS bigint), CAST(? AS text), CAST(? AS bigint))"
-            " ORDER BY received_at, machine, number LIMIT CAST(? AS integer)")) ||
+            " AND tx < pg_snapshot_xmin(pg_current_snapshot())"
+            " AND (tx, machine, number) > (CAST(CAST(CAST(? AS bigint) AS text) AS xid8),"
+            "  CAST(? AS text), CAST(? AS bigint))"
+            " ORDER BY tx, machine, number LIMIT CAST(? AS integer)")) ||
         !RecordFile::runPrepared(page,
-                                 {m_machine, m_fetchFrom->us, m_fetchFrom->us, m_fetchFrom->machine,
+                                 {m_machine, m_fetchFrom->tx, m_fetchFrom->machine,
                                   m_fetchFrom->number, kFetchPage},
                                  error))
         return false;
@@ -193,28 +195,35 @@ bool SenderWorker::fetchRounds(int* fetched, QString* error) {
                     QStringLiteral("SELECT 1 FROM class_round WHERE machine = ? AND number = ?")) &&
                 unqueue.prepare(QStringLiteral("DELETE FROM send_queue WHERE round_id = ?")) &&
                 mark.prepare(QStringLiteral(
-                    "INSERT INTO class_round (round_id, machine, number, received_us)"
-                    " VALUES (?, ?, ?, ?)"));
-    int seen = 0;
+                    "INSERT INTO class_round (round_id, machine, number, received_us, tx)"
+                    " VALUES (?, ?, ?, ?, ?)"));
     FetchedUpTo last = *m_fetchFrom;
     while (done && page.next()) {
-        ++seen;
-        last = {page.value(11).toLongLong(), page.value(0).toString(), page.value(1).toLongLong()};
         done = RecordFile::runPrepared(known, {page.value(0), page.value(1)}, error) &&
                RecordFile::runPrepared(child, {page.value(2)}, error);
-        // Fetched before, or of a child removed here: left out.
-        const bool leftOut = !done || known.next() || !child.next();
-        const qint64 childId = leftOut ? 0 : child.value(0).toLongLong();
+        const bool before = done && known.next();
+        const bool childHere = done && child.next();
+        const qint64 childId = childHere ? child.value(0).toLongLong() : 0;
         known.finish();
         child.finish();
-        if (leftOut)
+        // Every round on the server has its child there: one not here yet came to the class
+        // since the children were shared (or was removed here, and goes from the class at the next
+        // try). The fetch stops before it, to go on once the children are shared again.
+        if (done && !before && !childHere) {
+            m_childNotYetHere = true;
+            break;
+        }
+        last = {page.value(12).toLongLong(), page.value(0).toString(), page.value(1).toLongLong()};
+        if (!done || before)
             continue;
         RoundRecord round = roundFromClass(page, page.value(7).toString().split(QLatin1Char(',')));
         round.childId = childId;
         const QVariant id = rows.insert(round, error);
         // Played elsewhere: not this machine's to send.
         done = id.isValid() && RecordFile::runPrepared(unqueue, {id}, error) &&
-               RecordFile::runPrepared(mark, {id, last.machine, last.number, last.us}, error);
+               RecordFile::runPrepared(mark, {id, last.machine, last.number, page.value(11),
+                                              last.tx},
+                                       error);
         *fetched += done ? 1 : 0;
     }
     known = QSqlQuery();
@@ -228,7 +237,5 @@ bool SenderWorker::fetchRounds(int* fetched, QString* error) {
         return false;
     }
     m_fetchFrom = last;
-    if (seen < kFetchPage)
-        m_fetchFrom.reset();  // all fetched: the next fetch starts again a minute back
     return true;
 }

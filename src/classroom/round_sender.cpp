@@ -1,5 +1,6 @@
 #include "classroom/round_sender.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -71,8 +72,9 @@ bool openClass(const ClassLink& link, const QString& name, SendNews* news) {
     if (!version.exec(QStringLiteral("SELECT version FROM schema_version")) || !version.next()) {
         news->kind = SendNews::Failed;
         news->detail = version.lastError().text();
-    } else if (version.value(0).toInt() > kClassSchemaVersion) {
-        news->kind = SendNews::Newer;
+    } else if (version.value(0).toInt() != kClassSchemaVersion) {
+        news->kind =
+            version.value(0).toInt() > kClassSchemaVersion ? SendNews::Newer : SendNews::Older;
         news->detail = QStringLiteral("version %1").arg(version.value(0).toInt());
     } else {
         return true;
@@ -86,6 +88,7 @@ bool openClass(const ClassLink& link, const QString& name, SendNews* news) {
 
 void SenderWorker::trySend() {
     m_waitingAfterFailure = false;
+    letGoOfRecordIfMoved();
     if (!connectLocal()) {
         lookAgainIn(m_pacing.lookAgainMs);  // no record yet, or not of this version yet
         return;
@@ -95,11 +98,13 @@ void SenderWorker::trySend() {
         failed(news);
         return;
     }
-    int sent = 0, fetched = 0;
+    int sent = 0, taken = 0, fetched = 0;
     const bool continuing = std::exchange(m_continuing, false);
+    const bool childWasMissing = std::exchange(m_childNotYetHere, false);
     if ((!continuing &&
          (!sendRemovals(&news.detail) || !shareChildren(&news.childrenChanged, &news.detail))) ||
-        !sendBatch(&sent, &news.detail) || (sent == 0 && !fetchRounds(&fetched, &news.detail))) {
+        !sendBatch(&sent, &taken, &news.detail) ||
+        (taken == 0 && !fetchRounds(&fetched, &news.detail))) {
         const bool lost = !QSqlDatabase::database(m_server, false).isOpen() ||
                           QSqlDatabase::database(m_server, false).lastError().type() ==
                               QSqlError::ConnectionError ||
@@ -111,14 +116,20 @@ void SenderWorker::trySend() {
     m_retryMs = m_pacing.firstRetryMs;
     news.rounds = sent;
     news.fetched = fetched;
-    news.waiting = waiting();
+    countQueue(&news);
     if (m_told)
         m_told(news);
-    if (sent == 0 && fetched == 0) {
+    // A round's child still missing after the children were shared is looked for at the next
+    // look, not at once again.
+    const bool childToFetch = m_childNotYetHere && !childWasMissing;
+    if (taken == 0 && fetched == 0 && !childToFetch) {
+        // Nothing more till the next look: the server's connection is freed meanwhile, so that
+        // a server holding many classes serves the machines at work, not every machine there is.
+        disconnectServer();
         lookAgainIn(m_pacing.lookAgainMs);
         return;
     }
-    m_continuing = true;
+    m_continuing = !m_childNotYetHere;
     // The next batch after whatever was asked meanwhile (a stop).
     QMetaObject::invokeMethod(
         this, [this] { trySend(); }, Qt::QueuedConnection);
@@ -126,7 +137,7 @@ void SenderWorker::trySend() {
 
 void SenderWorker::failed(SendNews news) {
     disconnectServer();
-    news.waiting = waiting();
+    countQueue(&news);
     if (m_told)
         m_told(news);
     m_waitingAfterFailure = true;
@@ -142,6 +153,10 @@ bool SenderWorker::connectLocal() {
     QSqlQuery machine(db);
     if (db.isOpen() && machine.exec(QStringLiteral("SELECT id FROM machine")) && machine.next()) {
         m_machine = machine.value(0).toString();
+        // What the server refused before is tried again once in each run: its rules may have
+        // changed, or the game.
+        QSqlQuery(db).exec(
+            QStringLiteral("UPDATE send_queue SET refused = NULL WHERE refused IS NOT NULL"));
         return true;
     }
     machine = QSqlQuery();
@@ -156,11 +171,24 @@ bool SenderWorker::connectServer(SendNews* news) {
     return openClass(m_link, m_server, news);
 }
 
-int SenderWorker::waiting() {
+void SenderWorker::letGoOfRecordIfMoved() {
+    if (!QSqlDatabase::contains(m_local) || QFileInfo::exists(m_recordPath))
+        return;
+    RecordFile::disconnect(m_local);
+    m_machine.clear();
+    m_fetchFrom.reset();
+    m_childrenKnown.clear();
+    m_continuing = false;
+}
+
+void SenderWorker::countQueue(SendNews* news) {
     QSqlQuery count(QSqlDatabase::database(m_local, false));
-    return count.exec(QStringLiteral("SELECT count(*) FROM send_queue")) && count.next()
-               ? count.value(0).toInt()
-               : -1;
+    const bool counted =
+        count.exec(QStringLiteral("SELECT count(*) - count(refused), count(refused)"
+                                  " FROM send_queue")) &&
+        count.next();
+    news->waiting = counted ? count.value(0).toInt() : -1;
+    news->setAside = counted ? count.value(1).toInt() : 0;
 }
 
 QList<Outgoing> SenderWorker::nextBatch(QString* error) {
@@ -173,7 +201,8 @@ QList<Outgoing> SenderWorker::nextBatch(QString* error) {
             " r.click_to_count, r.mixed_characters, r.ask_how_many_people, r.hide_pointer,"
             " r.blink_time, r.min_count, r.max_count"
             " FROM send_queue q JOIN round r ON r.id = q.round_id"
-            " JOIN child c ON c.id = r.child_id ORDER BY q.number LIMIT ?")) &&
+            " JOIN child c ON c.id = r.child_id WHERE q.refused IS NULL"
+            " ORDER BY q.number LIMIT ?")) &&
         catches.prepare(QStringLiteral(
             "SELECT place, at_ms, took_ms FROM catch WHERE round_id = ? ORDER BY at_ms")) &&
         touches.prepare(QStringLiteral("SELECT seq, at_ms, pass, place, kind, number FROM touch"
@@ -211,13 +240,51 @@ QList<Outgoing> SenderWorker::nextBatch(QString* error) {
     return batch;
 }
 
-bool SenderWorker::sendBatch(int* sent, QString* error) {
-    *sent = 0;
+bool SenderWorker::sendBatch(int* sent, int* taken, QString* error) {
+    *sent = *taken = 0;
     const QList<Outgoing> batch = nextBatch(error);
     if (batch.isEmpty())
         return error->isEmpty();
+    // All at once; when the server refuses a round for good, again round by round, so that the
+    // others go and that one is set aside.
+    QHash<qint64, QString> refused;
+    QSqlError failure;
+    if (!sendToClass(batch, nullptr, &failure) &&
+        (!refusedForGood(failure) || !sendToClass(batch, &refused, &failure))) {
+        *error = failure.text();
+        return false;
+    }
+    // Taken off the queue only now: a batch whose commit was lost is sent again, and taken once.
+    QSqlDatabase local = QSqlDatabase::database(m_local, false);
+    if (!local.transaction()) {
+        *error = local.lastError().text();
+        return false;
+    }
+    QSqlQuery setAside(local), gone(local);
+    bool done =
+        setAside.prepare(QStringLiteral("UPDATE send_queue SET refused = ? WHERE number = ?")) &&
+        gone.prepare(
+            QStringLiteral("DELETE FROM send_queue WHERE number <= ? AND refused IS NULL"));
+    for (auto r = refused.cbegin(); done && r != refused.cend(); ++r)
+        done = RecordFile::runPrepared(setAside, {r.value(), r.key()}, error);
+    done = done && RecordFile::runPrepared(gone, {batch.last().number}, error);
+    setAside = QSqlQuery(local);
+    gone = QSqlQuery(local);
+    if (!done || !local.commit()) {
+        if (done)
+            *error = local.lastError().text();
+        local.rollback();
+        return false;
+    }
+    *taken = int(batch.size());
+    *sent = *taken - int(refused.size());
+    return true;
+}
+
+bool SenderWorker::sendToClass(const QList<Outgoing>& batch, QHash<qint64, QString>* refused,
+                               QSqlError* failure) {
     QSqlDatabase server = QSqlDatabase::database(m_server, false);
-    QSqlQuery child(server), round(server);
+    QSqlQuery child(server), round(server), step(server);
     // A child removed in the class is not brought back, and their rounds are not taken.
     const bool prepared =
         child.prepare(kChildIntoClass) &&
@@ -230,39 +297,55 @@ bool SenderWorker::sendBatch(int* sent, QString* error) {
             " WHERE EXISTS (SELECT 1 FROM child WHERE key = CAST(? AS text))"
             " ON CONFLICT (machine, number) DO NOTHING"));
     if (!prepared) {
-        *error = child.lastError().text() + round.lastError().text();
+        *failure = child.lastError().isValid() ? child.lastError() : round.lastError();
         return false;
     }
     if (!server.transaction()) {
-        *error = server.lastError().text();
+        *failure = server.lastError();
         return false;
     }
-    QSet<QString> children;
+    const auto run = [&](QSqlQuery& query, const QVariantList& values) {
+        QString ignored;
+        if (RecordFile::runPrepared(query, values, &ignored))
+            return true;
+        *failure = query.lastError();
+        return false;
+    };
+    // Each round behind a savepoint of its own when it may be refused alone.
+    const auto mark = [&](const char* command) {
+        if (refused == nullptr || step.exec(QLatin1String(command)))
+            return true;
+        *failure = step.lastError();
+        return false;
+    };
+    QSet<QString> children;  // in the class already in this transaction
     bool done = true;
     for (const Outgoing& r : batch) {
-        if (done && !children.contains(r.child)) {
+        done = mark("SAVEPOINT one_round");
+        const bool went =
+            done &&
+            (children.contains(r.child) ||
+             run(child, r.values.mid(0, 5) + QVariantList{r.child})) &&
+            run(round, QVariantList{m_machine, r.number} + QVariantList{r.child} +
+                           r.values.mid(5) + QVariantList{r.child});
+        if (went) {
             children.insert(r.child);
-            done =
-                RecordFile::runPrepared(child, r.values.mid(0, 5) + QVariantList{r.child}, error);
+            done = mark("RELEASE SAVEPOINT one_round");
+        } else if (done && refused != nullptr && refusedForGood(*failure)) {
+            refused->insert(r.number, failure->text());
+            done = mark("ROLLBACK TO SAVEPOINT one_round");
+        } else {
+            done = false;
         }
-        done = done &&
-               RecordFile::runPrepared(round,
-                                       QVariantList{m_machine, r.number} + QVariantList{r.child} +
-                                           r.values.mid(5) + QVariantList{r.child},
-                                       error);
+        if (!done)
+            break;
     }
     if (!done || !server.commit()) {
         if (done)
-            *error = server.lastError().text();
+            *failure = server.lastError();
         server.rollback();
         return false;
     }
-    // Taken off the queue only now: a batch whose commit was lost is sent again, and taken once.
-    QSqlQuery taken(QSqlDatabase::database(m_local, false));
-    if (!taken.prepare(QStringLiteral("DELETE FROM send_queue WHERE number <= ?")) ||
-        !RecordFile::runPrepared(taken, {batch.last().number}, error))
-        return false;
-    *sent = int(batch.size());
     return true;
 }
 

@@ -18,6 +18,7 @@ struct SendNews {
         Refused,      // the server refused the game's role or its password
         Certificate,  // the server's certificate is not the one the machine pinned: nothing sent
         Newer,        // the server's tables are of a newer game: nothing is sent
+        Older,        // the server's tables are older than the game's: set the server up again
         Failed,       // the server did not take the rounds (detail: its words)
     };
     Kind kind = Sent;
@@ -25,6 +26,7 @@ struct SendNews {
     int rounds = 0;                // sent
     int fetched = 0;               // the class's other machines' rounds, come into the record
     int waiting = 0;
+    int setAside = 0;  // refused by the server for good: kept here, tried again at the next start
     QString detail;   // the driver's words, for the technical line; never the password
 };
 
@@ -33,11 +35,12 @@ struct SendNews {
 // queued call to a worker on that thread.
 //
 // Each batch goes to the server in one transaction and is taken off the queue only after the
-// server's commit. A batch whose commit is lost on the way (the server stopped, the machine turned
+// server's commit. A round the server refuses for good (a rule of its tables: a mark too long for
+// it, say) is set aside in the queue, and the rounds after it go on. A batch whose commit is lost on the way (the server stopped, the machine turned
 // off) is sent again at the next try, and the server takes a round only once: its key is the
 // machine's id and the round's number in the queue. After a failure the sender waits, twice as long
-// after each failure in a row, up to a limit; when the queue is empty it looks again now and then,
-// and at once when asked (a round was written).
+// after each failure in a row, up to a limit; when the queue is empty it closes its connection and
+// looks again now and then, and at once when asked (a round was written).
 //
 // The children are shared on each try before the rounds: the children removed here are removed in
 // the class, those added or changed here since the last try go there, and the class's children

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QTimer>
 #include <QVariantList>
@@ -26,6 +27,13 @@ inline const QString kChildIntoClass = QStringLiteral(
     "  (SELECT 1 FROM removed_child WHERE key = CAST(? AS text))"
     " ON CONFLICT (key) DO UPDATE SET name = EXCLUDED.name, mark = EXCLUDED.mark,"
     "  changed_at = EXCLUDED.changed_at WHERE child.changed_at < EXCLUDED.changed_at");
+
+// A refusal of the data itself (against a rule of the class's tables), not of the connection or
+// of the game's rights: the same round or child would be refused however often it is sent.
+inline bool refusedForGood(const QSqlError& error) {
+    const QString state = error.nativeErrorCode();  // PostgreSQL's SQLSTATE
+    return state.startsWith(QLatin1String("22")) || state.startsWith(QLatin1String("23"));
+}
 
 // One round as it goes to the server.
 struct Outgoing {
@@ -66,6 +74,9 @@ public:
 
 private:
     bool connectLocal();
+    // The record's file moved aside (damaged) or gone: the sender lets go of it, writes nothing
+    // more into it, and takes up the file that is begun at its place.
+    void letGoOfRecordIfMoved();
     bool connectServer(SendNews* news);
     void disconnectServer() {
         if (QSqlDatabase::contains(m_server)) {
@@ -74,15 +85,20 @@ private:
         }
     }
     bool sendRemovals(QString* error);
-    // The rounds of the class's other machines that arrived since the last fetch come into the
-    // record (one page of them); `fetched`: how many.
+    // The rounds of the class's other machines come into the record, one page of them, in the
+    // order of the transactions that brought them; `fetched`: how many.
     bool fetchRounds(int* fetched, QString* error);
     // Children changed here go to the class, the class's come here; `changed` when any came.
     bool shareChildren(bool* changed, QString* error);
-    // Sends the next batch; `sent` is 0 when the queue was empty.
-    bool sendBatch(int* sent, QString* error);
+    // Sends the next batch; `taken` (sent, or set aside as refused) is 0 when nothing waits.
+    bool sendBatch(int* sent, int* taken, QString* error);
     QList<Outgoing> nextBatch(QString* error);
-    int waiting();
+    // The batch in one transaction. With `refused`, a round the server refuses for good is left
+    // out (its words kept there) and the others go; without, any refusal refuses the batch.
+    bool sendToClass(const QList<Outgoing>& batch, QHash<qint64, QString>* refused,
+                     QSqlError* failure);
+    // How many rounds wait to be sent, and how many the server refused (kept here).
+    void countQueue(SendNews* news);
     void failed(SendNews news);
     void lookAgainIn(int ms) {
         if (m_timer == nullptr) {
@@ -100,9 +116,9 @@ private:
     QString m_local;
     QString m_server;
     QString m_machine;
-    // Where the fetch of the class's rounds has reached: the last one's arrival and key.
+    // Where the fetch of the class's rounds has reached: the last one's transaction and key.
     struct FetchedUpTo {
-        qint64 us = 0;
+        qint64 tx = 0;
         QString machine;
         qint64 number = 0;
     };
@@ -110,6 +126,9 @@ private:
     static constexpr int kFetchPage = 500;
     QHash<QString, qint64> m_childrenKnown;  // each child's key and stamp, as the class has them
     bool m_continuing = false;               // the next batch of a try: children shared already
+    // A fetched round's child is not here yet (added in the class since the children were
+    // shared): the fetch stopped before it, and the next try shares the children first.
+    bool m_childNotYetHere = false;
     QTimer* m_timer = nullptr;
     int m_retryMs;
     bool m_waitingAfterFailure = false;

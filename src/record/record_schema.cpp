@@ -68,6 +68,13 @@
 //                     from the server into round, catch, touch and answer like the machine's own
 //                     (so that the report, the CSV and the PDF cover the whole class), never sent
 //                     back; (machine, number) is their key on the server.
+//
+// Version 4: the class's record fetched by transaction, and rounds it refuses set aside
+//   class_round.tx  the server's number for the transaction that brought the round (NULL for
+//                   rounds fetched before): the next fetch goes on from the highest.
+//   send_queue.refused  the server's words when it refused the round itself (a rule of its
+//                   tables, not the network or the password): the round stays here, the rounds
+//                   after it go on, and each start of the sender tries it again. NULL: to send.
 
 #include "record/record_schema.h"
 
@@ -230,6 +237,11 @@ const QList<QStringList>& migrations() {
                            " number INTEGER NOT NULL,"
                            " received_us INTEGER NOT NULL,"
                            " UNIQUE (machine, number))"),
+        },
+        // 3 -> 4: where the fetch of the class's rounds has reached; rounds the server refuses.
+        {
+            QStringLiteral("ALTER TABLE class_round ADD COLUMN tx INTEGER"),
+            QStringLiteral("ALTER TABLE send_queue ADD COLUMN refused TEXT"),
         },
     };
     return all;

@@ -11,6 +11,10 @@ using namespace ScreenParts;
 namespace Layout = ClassLayout;
 
 namespace {
+const QString kOlderServer = QStringLiteral(
+    "サーバーの記録は前のゲームのものです。サーバーでクラスの準備"
+    "（classroom_server.sh）をもういちど行ってください。");
+
 // What joining came to, for the adult.
 QString joinWords(const ClassJoin::Outcome& outcome) {
     switch (outcome.kind) {
@@ -33,17 +37,31 @@ QString joinWords(const ClassJoin::Outcome& outcome) {
         case ClassJoin::Outcome::Newer:
             return QStringLiteral(
                 "サーバーの記録は新しいゲームのものです。ゲームを新しくしてください。");
+        case ClassJoin::Outcome::Older:
+            return kOlderServer;
         case ClassJoin::Outcome::Failed:
             break;
     }
     return QStringLiteral("参加できませんでした。");
 }
 
-// How the sender stands, for the adult.
-QString sendWords(const SendNews& news, bool* problem) {
+}  // namespace
+
+QString ClassScreen::sendWords(const SendNews& news, bool* problem) {
+    bool ignored = false;
+    if (problem == nullptr)
+        problem = &ignored;
     *problem = news.kind != SendNews::Sent;
     switch (news.kind) {
         case SendNews::Sent:
+            if (news.setAside > 0) {
+                *problem = true;
+                return QStringLiteral(
+                           "サーバーがうけとらない回：%1（このパソコンの記録にのこっています）。"
+                           "おくるのをまっている回：%2")
+                    .arg(news.setAside)
+                    .arg(news.waiting);
+            }
             return news.waiting > 0 ? QStringLiteral("おくるのをまっている回：%1").arg(news.waiting)
                                     : QStringLiteral("このパソコンの回は、すべておくりました。");
         case SendNews::Away:
@@ -61,18 +79,20 @@ QString sendWords(const SendNews& news, bool* problem) {
         case SendNews::Newer:
             return QStringLiteral(
                 "サーバーの記録は新しいゲームのものです。ゲームを新しくしてください。");
+        case SendNews::Older:
+            return kOlderServer;
         case SendNews::Failed:
             break;
     }
     return QStringLiteral("サーバーが回をうけとりませんでした。あとでまたおくります。");
 }
-}  // namespace
 
 QString ClassScreen::problemForTheAdult(const SendNews& news) {
     bool problem = false;
     const QString words = sendWords(news, &problem);
     const bool needsTheAdult = news.kind == SendNews::Refused ||
-                               news.kind == SendNews::Certificate || news.kind == SendNews::Newer;
+                               news.kind == SendNews::Certificate || news.kind == SendNews::Newer ||
+                               news.kind == SendNews::Older;
     return needsTheAdult ? QStringLiteral("クラスの記録：") + words +
                                QStringLiteral("\n（こどもの登録の「クラス」から）")
                          : QString();

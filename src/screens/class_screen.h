@@ -20,6 +20,8 @@ public:
     // What the adult must hear of the class when the machine cannot send any more by itself (the
     // password refused, another certificate, a newer server); empty otherwise.
     static QString problemForTheAdult(const SendNews& news);
+    // How the sender stands, as the screen says it; `problem`: said in red.
+    static QString sendWords(const SendNews& news, bool* problem = nullptr);
     // The line 「きろく」 shows: where its figures come from, and when the class's were fetched.
     static QString whereFiguresComeFrom(const ClassMembership& membership);
 
