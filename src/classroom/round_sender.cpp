@@ -18,6 +18,7 @@
 
 #include "classroom/sender_worker.h"
 #include "record/record_file.h"
+#include "record/record_schema.h"
 #include "record/record_writer.h"
 
 namespace {
@@ -87,6 +88,8 @@ bool openClass(const ClassLink& link, const QString& name, SendNews* news) {
 }  // namespace
 
 void SenderWorker::trySend() {
+    if (m_stopped)
+        return;
     m_waitingAfterFailure = false;
     letGoOfRecordIfMoved();
     if (!connectLocal()) {
@@ -151,7 +154,10 @@ bool SenderWorker::connectLocal() {
     QSqlError error;
     QSqlDatabase db = RecordFile::connect(m_local, m_recordPath, false, &error);
     QSqlQuery machine(db);
-    if (db.isOpen() && machine.exec(QStringLiteral("SELECT id FROM machine")) && machine.next()) {
+    // A record the game has not brought to its version yet (held by another program at start)
+    // is taken up once it has.
+    if (db.isOpen() && RecordSchema::versionOf(db) == RecordSchema::latestVersion() &&
+        machine.exec(QStringLiteral("SELECT id FROM machine")) && machine.next()) {
         m_machine = machine.value(0).toString();
         // What the server refused before is tried again once in each run: its rules may have
         // changed, or the game.

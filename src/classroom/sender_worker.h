@@ -4,6 +4,7 @@
 // (round_sender.cpp) and the one that shares the children and fetches the class's rounds
 // (class_sharing.cpp). Not for use outside src/classroom.
 
+#include <QAtomicInteger>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -52,19 +53,22 @@ public:
           m_link(link),
           m_told(std::move(told)),
           m_pacing(pacing),
-          m_local(QStringLiteral("kazoemashou-sender-local-%1").arg(quintptr(this))),
-          m_server(QStringLiteral("kazoemashou-sender-server-%1").arg(quintptr(this))),
+          m_local(QStringLiteral("kazoemashou-sender-local-%1").arg(serial())),
+          m_server(QStringLiteral("kazoemashou-sender-server-%1").arg(serial())),
           m_retryMs(pacing.firstRetryMs) {}
 
     void trySend();
     // Soon rather than at once: the round that was just handed to the record's writer is in its
     // file a moment later.
     void sendNow() {
-        if (!m_waitingAfterFailure)
+        if (!m_waitingAfterFailure && !m_stopped)
             lookAgainIn(kSoonMs);
     }
     static constexpr int kSoonMs = 300;
+    // After the try on its way, if any: a try queued behind the stop finds the sender stopped
+    // (else its connections would outlive the thread, and a later sender's be taken for them).
     void stop() {
+        m_stopped = true;
         delete m_timer;
         m_timer = nullptr;
         disconnectServer();
@@ -73,6 +77,11 @@ public:
     }
 
 private:
+    // Each sender's connections are named anew: names are the same in every thread.
+    static int serial() {
+        static QAtomicInteger<int> next;
+        return next.fetchAndAddRelaxed(1);
+    }
     bool connectLocal();
     // The record's file moved aside (damaged) or gone: the sender lets go of it, writes nothing
     // more into it, and takes up the file that is begun at its place.
@@ -132,4 +141,5 @@ private:
     QTimer* m_timer = nullptr;
     int m_retryMs;
     bool m_waitingAfterFailure = false;
+    bool m_stopped = false;
 };

@@ -57,10 +57,11 @@ QString ClassScreen::sendWords(const SendNews& news, bool* problem) {
             if (news.setAside > 0) {
                 *problem = true;
                 return QStringLiteral(
-                           "サーバーがうけとらない回：%1（このパソコンの記録にのこっています）。"
-                           "おくるのをまっている回：%2")
-                    .arg(news.setAside)
-                    .arg(news.waiting);
+                           "サーバーがうけとらない回：%1（このパソコンの記録にのこっています）。")
+                           .arg(news.setAside) +
+                       (news.waiting > 0
+                            ? QStringLiteral("おくるのをまっている回：%1").arg(news.waiting)
+                            : QString());
             }
             return news.waiting > 0 ? QStringLiteral("おくるのをまっている回：%1").arg(news.waiting)
                                     : QStringLiteral("このパソコンの回は、すべておくりました。");
