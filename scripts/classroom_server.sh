@@ -139,7 +139,10 @@ EOF
 
 # The schema and the roles.
 export PGPORT="$port"
-runuser -u postgres --preserve-environment -- bash -c "$(declare -f say apply_schema); \
+# (In a shell of the server's user that stops at the first failure, as this one does: a migration
+# that fails must stop the set-up, not be passed over.)
+runuser -u postgres --preserve-environment -- bash -c "set -euo pipefail; \
+    $(declare -f say apply_schema); \
     migrations='$migrations' apply_schema '$db' '$game_password' '$teacher_password'"
 
 # pg_hba.conf: this kindergarten's roles reach only its database; from another machine only over

@@ -10,6 +10,6 @@
 
 ALTER TABLE round ADD COLUMN tx xid8 NOT NULL DEFAULT pg_current_xact_id();
 CREATE INDEX round_by_transaction ON round (tx, machine, number);
-DROP INDEX round_by_arrival;
+DROP INDEX IF EXISTS round_by_arrival;
 
 UPDATE schema_version SET version = 2;
