@@ -51,14 +51,6 @@ QList<RecordProblem::Kind> kindsOf(const QList<RecordProblem>& problems) {
 }
 
 // A round of `characters` characters answered right at the first try, for the writer alone.
-RoundRecord roundOf(qint64 child, int characters) {
-    RoundRecord r;
-    r.childId = child;
-    r.characters = characters;
-    r.answers = {{0, 0, 1, characters, true}};
-    return r;
-}
-
 QString describe(const RoundMistakes& m) {
     return QStringLiteral(
                "twice %1 skipped %2 one-to-one %3 order %4 right-then-wrong %5 "
@@ -523,7 +515,7 @@ void RecordTest::writerWritesEveryRoundHandedOver() {
     for (int writer = 0; writer < 60; ++writer) {
         RecordWriter w(path(), [&](const RecordProblem& problem) { failures << problem; });
         for (int round = 0; round < 1 + writer % 3; ++round) {
-            w.write(roundOf(id, 1 + round));
+            w.write(countedRound(id, handed, 1 + round));
             ++handed;
         }
         if (writer % 10 == 0) {
@@ -533,7 +525,7 @@ void RecordTest::writerWritesEveryRoundHandedOver() {
     }
     QCOMPARE(failures.size(), 0);
     QCOMPARE(RecordRows(path()).rows("SELECT count(*), count(DISTINCT round_id) FROM answer"),
-             QStringList{QStringLiteral("%1 %1").arg(handed)});
+             QStringList{QStringLiteral("%1 %2").arg(2 * handed).arg(handed)});
 }
 
 // The round handed over while the writer is busy with the one before, just before the game
@@ -547,13 +539,13 @@ void RecordTest::writerTakesTheRoundsHandedOverBeforeItStops() {
     QSemaphore held, go;
     {
         RecordWriter w(path(), {});
-        w.write(roundOf(id, 1));
+        w.write(countedRound(id, 0, 1));
         w.queue([&] {
             held.release();
             go.acquire();
         });
         QVERIFY(held.tryAcquire(1, 5000));
-        w.write(roundOf(id, 2));
+        w.write(countedRound(id, 1, 2));
         w.beginStopping();
         go.release();
     }
