@@ -18,6 +18,7 @@
 #include "screen_player.h"
 #include "screen_reading.h"
 #include "virtual_screen.h"
+#include "support/paths.h"
 
 namespace {
 const QString kAppId = QStringLiteral(KAZOE_APP_ID);
@@ -58,8 +59,8 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DESTDIR"), m_stage.path());
         QString output;
-        QVERIFY2(runTool(QStringLiteral(KAZOE_CMAKE),
-                         {QStringLiteral("--install"), QStringLiteral(KAZOE_BUILD_DIR),
+        QVERIFY2(runTool(builtTool("KAZOE_CMAKE"),
+                         {QStringLiteral("--install"), builtTool("KAZOE_BUILD_DIR"),
                           QStringLiteral("--prefix"), QStringLiteral("/usr")},
                          &output, environment),
                  qPrintable(output));

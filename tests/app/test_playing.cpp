@@ -10,6 +10,7 @@
 
 #include "screen_player.h"
 #include "virtual_screen.h"
+#include "support/paths.h"
 
 namespace {
 constexpr int kWidth = 1024;
@@ -39,7 +40,7 @@ private slots:
         QTemporaryDir folder;
         for (const char* name : {"ねこ.gif", "いぬ.gif", "バス.gif"}) {
             const QString file = QString::fromUtf8(name);
-            QVERIFY(QFile::copy(QStringLiteral(KAZOE_SOURCE_DIR "/data/") + file,
+            QVERIFY(QFile::copy(sourceFolder() + QStringLiteral("/data/") + file,
                                 folder.filePath(file)));
         }
         QFile settings(folder.filePath(QStringLiteral("Pimo.txt")));
@@ -48,8 +49,8 @@ private slots:
         settings.close();
 
         QProcess game;
-        m_screen.start(game, QStringLiteral(KAZOE_PROGRAM), {folder.path()},
-                       QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
+        m_screen.start(game, programPath(), {folder.path()},
+                       sourceFolder() + QStringLiteral("/sounds"));
         const QString window = m_screen.waitForWindow(QStringLiteral("かぞえましょう"));
         QVERIFY2(!window.isEmpty(), game.readAllStandardError().constData());
 

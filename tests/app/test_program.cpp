@@ -9,6 +9,7 @@
 
 #include "support/files.h"
 #include "virtual_screen.h"
+#include "support/paths.h"
 
 namespace {
 // The smallest GIF picture there is: one white pixel.
@@ -41,7 +42,7 @@ private slots:
             writeFile(folder + QLatin1Char('/') + QString::fromUtf8(name), kTinyGif);
         }
         QProcess game;
-        m_screen.start(game, QStringLiteral(KAZOE_PROGRAM),
+        m_screen.start(game, programPath(),
                        {parent.filePath(QStringLiteral("my")), QStringLiteral("pictures")},
                        parent.path());
         const QString window = m_screen.waitForWindow(QStringLiteral("かぞえましょう"));
@@ -68,7 +69,7 @@ private slots:
         QTemporaryDir folder;
         writeFile(folder.filePath(QStringLiteral("notes.txt")), "not a picture");
         QProcess game;
-        m_screen.start(game, QStringLiteral(KAZOE_PROGRAM), {folder.path()}, folder.path());
+        m_screen.start(game, programPath(), {folder.path()}, folder.path());
         const QString box = m_screen.waitForWindow(QStringLiteral("かぞえましょう"));
         QVERIFY2(!box.isEmpty(), game.readAllStandardError().constData());
         QVERIFY(game.state() == QProcess::Running);

@@ -23,6 +23,7 @@
 #include "state/settings_file.h"
 #include "ui/game_window.h"
 #include "ui/message_box.h"
+#include "support/paths.h"
 
 namespace {
 QWidget* shownWindow(const QString& name) {
@@ -46,10 +47,10 @@ class WayBackTest : public QObject {
 private slots:
     void init() {
         m_folder = std::make_unique<QTemporaryDir>();
-        for (const QString& name : QDir(QStringLiteral(KAZOE_SOURCE_DIR "/data"))
+        for (const QString& name : QDir(sourceFolder() + QStringLiteral("/data"))
                                        .entryList({QStringLiteral("*.gif")}, QDir::Files)
                                        .mid(0, 5)) {
-            QVERIFY(QFile::copy(QStringLiteral(KAZOE_SOURCE_DIR "/data/") + name,
+            QVERIFY(QFile::copy(sourceFolder() + QStringLiteral("/data/") + name,
                                 m_folder->filePath(name)));
         }
         m_told.clear();

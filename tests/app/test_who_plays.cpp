@@ -36,7 +36,7 @@ constexpr int kHoldMs = 2000;
 // folder `home`. Returns the record's path.
 QString prepareFolders(const QTemporaryDir& data, const QTemporaryDir& home) {
     for (const char* name : {"ねこ.gif", "いぬ.gif"}) {
-        QFile::copy(QStringLiteral(KAZOE_SOURCE_DIR "/data/") + QString::fromUtf8(name),
+        QFile::copy(sourceFolder() + QStringLiteral("/data/") + QString::fromUtf8(name),
                     data.filePath(QString::fromUtf8(name)));
     }
     Faults::writeFile(data.filePath(QStringLiteral("Pimo.txt")), kQuickRounds);
@@ -88,8 +88,8 @@ private slots:
         // Killed just after a round was answered right, then in the middle of the next round.
         for (const bool inTheMiddle : {false, true}) {
             QProcess game;
-            m_screen.start(game, QStringLiteral(KAZOE_PROGRAM), {data.path()},
-                           QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
+            m_screen.start(game, programPath(), {data.path()},
+                           sourceFolder() + QStringLiteral("/sounds"));
             // The children by name (けん, ゆい), then the guest: a touch on ゆい's mark.
             QVERIFY2(touchMark(1, 3), game.readAllStandardError().constData());
             const char* failure = "";
@@ -142,8 +142,8 @@ private slots:
             QVERIFY(readOnly->makeReadOnly());
 
         QProcess game;
-        m_screen.start(game, QStringLiteral(KAZOE_PROGRAM), {data.path()},
-                       QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
+        m_screen.start(game, programPath(), {data.path()},
+                       sourceFolder() + QStringLiteral("/sounds"));
         // Before the first round, a message box; the game waits for the adult's OK.
         const QString box = m_screen.waitForWindow(RecordWords::kTitle);
         QVERIFY2(!box.isEmpty(), game.readAllStandardError().constData());
@@ -178,8 +178,8 @@ private slots:
         const QString path = prepareFolders(data, home);
         QVERIFY(addChildren(path, {{"ゆい", "いぬ.gif"}}) != 0);
         QProcess game;
-        m_screen.start(game, QStringLiteral(KAZOE_PROGRAM), {data.path()},
-                       QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
+        m_screen.start(game, programPath(), {data.path()},
+                       sourceFolder() + QStringLiteral("/sounds"));
         QVERIFY2(touchMark(0, 2), game.readAllStandardError().constData());
         const QString window = m_screen.waitForWindow(QStringLiteral("かぞえましょう"));
         QVERIFY(!window.isEmpty());
@@ -198,8 +198,8 @@ private slots:
                  "the sqlite3 shell (Debian's sqlite3) did not read the record");
         QCOMPARE(shell.readAllStandardOutput().trimmed(), QByteArray("1"));
         QProcess second;
-        m_screen.start(second, QStringLiteral(KAZOE_PROGRAM), {data.path()},
-                       QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
+        m_screen.start(second, programPath(), {data.path()},
+                       sourceFolder() + QStringLiteral("/sounds"));
         QVERIFY2(second.waitForFinished(10000), "a second start did not end by itself");
         QCOMPARE(second.exitCode(), 0);
 
@@ -220,11 +220,11 @@ private slots:
         QTemporaryDir data, home;
         const QString path = prepareFolders(data, home);
         QVERIFY(addChildren(path, {{"けん", "ねこ.gif"}}) != 0);
-        QVERIFY(QFile::copy(QStringLiteral(KAZOE_SOURCE_DIR "/data/ねこ.gif"),
+        QVERIFY(QFile::copy(sourceFolder() + QStringLiteral("/data/ねこ.gif"),
                             data.filePath(QStringLiteral("ね\"こ.gif"))));
         QProcess game;
-        m_screen.start(game, QStringLiteral(KAZOE_PROGRAM), {QStringLiteral("--lock"), data.path()},
-                       QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
+        m_screen.start(game, programPath(), {QStringLiteral("--lock"), data.path()},
+                       sourceFolder() + QStringLiteral("/sounds"));
         const QString picker = m_screen.waitForWindow(QStringLiteral("だれがあそぶ？"));
         QVERIFY2(!picker.isEmpty(), game.readAllStandardError().constData());
 

@@ -16,6 +16,7 @@
 #include "screens/who_plays_layout.h"
 #include "support/class_server.h"
 #include "support/record_support.h"
+#include "support/paths.h"
 
 namespace {
 constexpr int kWidth = 1024;
@@ -37,8 +38,8 @@ struct Machine {
     void start(const QString& data) {
         qputenv("XDG_DATA_HOME", home.path().toUtf8());
         qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-        screen.start(game, QStringLiteral(KAZOE_PROGRAM), {data},
-                     QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
+        screen.start(game, programPath(), {data},
+                     sourceFolder() + QStringLiteral("/sounds"));
     }
     // Touches the first child's mark on 「だれがあそぶ？」 (the child, then the guest) and plays a
     // round for them.
@@ -85,7 +86,7 @@ private slots:
             QSKIP("needs Xvfb and xdotool");
         QTemporaryDir data;
         for (const char* name : {"ねこ.gif", "いぬ.gif"})
-            QVERIFY(QFile::copy(QStringLiteral(KAZOE_SOURCE_DIR "/data/") + QString::fromUtf8(name),
+            QVERIFY(QFile::copy(sourceFolder() + QStringLiteral("/data/") + QString::fromUtf8(name),
                                 data.filePath(QString::fromUtf8(name))));
         // Rounds of two characters, counted from the left, touched by the pointer.
         QFile settings(data.filePath(QStringLiteral("Pimo.txt")));

@@ -11,10 +11,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/paths.h"
+
 namespace {
 
 QDir dataDir() {
-    return QDir(qEnvironmentVariable("KAZOE_SOURCE_DIR") + QStringLiteral("/data"));
+    return QDir(sourceFolder() + QStringLiteral("/data"));
 }
 
 QStringList gifsIn(const QDir& dir) {
@@ -41,7 +43,7 @@ private slots:
         QTemporaryDir out;
         QVERIFY(out.isValid());
         QProcess generator;
-        generator.start(QStringLiteral(KAZOE_MAKE_CHARACTERS), {out.path()});
+        generator.start(builtTool("KAZOE_MAKE_CHARACTERS"), {out.path()});
         QVERIFY2(generator.waitForFinished(60000), qPrintable(generator.errorString()));
         QCOMPARE(generator.exitStatus(), QProcess::NormalExit);
         QVERIFY2(generator.exitCode() == 0, generator.readAllStandardError().constData());
@@ -63,7 +65,7 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         QProcess generator;
-        generator.start(QStringLiteral(KAZOE_MAKE_CHARACTERS), {blocker.fileName()});
+        generator.start(builtTool("KAZOE_MAKE_CHARACTERS"), {blocker.fileName()});
         QVERIFY(generator.waitForFinished(60000));
         QVERIFY(generator.exitCode() != 0);
     }

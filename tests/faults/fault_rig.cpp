@@ -20,15 +20,6 @@ constexpr int kCaughtPixels = 1000;
 
 }  // namespace
 
-QString programPath() {
-    return QStringLiteral(KAZOE_PROGRAM);
-}
-
-QString sourceFolder() {
-    const QString fromEnvironment = qEnvironmentVariable("KAZOE_SOURCE_DIR");
-    return fromEnvironment.isEmpty() ? QStringLiteral(KAZOE_SOURCE_DIR) : fromEnvironment;
-}
-
 QByteArray settingsLine(int blinkTime, int minCount, int maxCount) {
     return QStringLiteral("1,#FALSE#,#FALSE#,#FALSE#,#FALSE#,%1,%2,%3\r\n")
         .arg(blinkTime)

@@ -17,11 +17,9 @@
 #include "screens/screen_layouts.h"
 #include "support/tmpfs_mount.h"
 
-namespace Faults {
+#include "support/paths.h"
 
-// The program under test and the checkout it was built from.
-QString programPath();
-QString sourceFolder();
+namespace Faults {
 
 // The smallest settings line with the given blink time in tenths of a second (the rest default).
 QByteArray settingsLine(int blinkTime, int minCount = 2, int maxCount = 5);

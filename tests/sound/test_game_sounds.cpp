@@ -3,6 +3,7 @@
 
 #include "ui/sound_files.h"
 #include "ui/sound_player.h"
+#include "support/paths.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -11,14 +12,11 @@
 
 namespace {
 
-QString sourceDir() {
-    return qEnvironmentVariable("KAZOE_SOURCE_DIR");
-}
 QString soundsDir() {
-    return sourceDir() + QStringLiteral("/sounds/");
+    return sourceFolder() + QStringLiteral("/sounds/");
 }
 QString script() {
-    return sourceDir() + QStringLiteral("/tools/make_sounds.sh");
+    return sourceFolder() + QStringLiteral("/tools/make_sounds.sh");
 }
 // The file of every sound the game plays, as the game names it.
 QStringList soundFiles() {

@@ -11,6 +11,7 @@
 #include "support/sounds.h"
 #include "ui/sound_files.h"
 #include "ui/sound_player.h"
+#include "support/paths.h"
 
 #include <QAudioDevice>
 #include <QMediaDevices>
@@ -201,7 +202,7 @@ void TestSoundPlayer::waitedSoundsFollowEachOther() {
     qint64 lengthsMs = 0;
     for (Sound sound : {Sound::Wrong, Sound::OnceMore}) {
         const QString name = soundFileName(sound);
-        QVERIFY(QFile::copy(qEnvironmentVariable("KAZOE_SOURCE_DIR") + "/sounds/" + name, name));
+        QVERIFY(QFile::copy(sourceFolder() + "/sounds/" + name, name));
         lengthsMs += readWaveFile(name).durationUs() / 1000;
     }
     Recorder recorder;
@@ -253,7 +254,7 @@ void TestSoundPlayer::playingFollowsTheSoundsLength() {
     QFETCH(QString, file);
     QFETCH(qint64, lengthMs);
     if (lengthMs < 0) {  // one of the committed sounds, preloaded at construction
-        const QString source = qEnvironmentVariable("KAZOE_SOURCE_DIR") + "/sounds/" + file;
+        const QString source = sourceFolder() + "/sounds/" + file;
         if (!QFile::copy(source, file))
             QSKIP("committed sounds not found");
         lengthMs = readWaveFile(file).durationUs() / 1000;

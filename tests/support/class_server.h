@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "classroom/class_link.h"
+#include "support/paths.h"
 
 class ClassServer {
 public:
@@ -54,7 +55,7 @@ public:
                       .arg(m_user, dir)},
                  false))
             return;
-        m_script = qEnvironmentVariable("KAZOE_SOURCE_DIR") +
+        m_script = sourceFolder() +
                    QStringLiteral("/scripts/classroom_server.sh");
         if (!m_user.isEmpty() && !copyKitForTheServersUser())
             return;
@@ -180,7 +181,7 @@ private:
     // The server's user may not read the checkout (a clone in root's home, say): the script and
     // its tables are copied into the test's folder, which is that user's.
     bool copyKitForTheServersUser() {
-        const QString source = qEnvironmentVariable("KAZOE_SOURCE_DIR");
+        const QString source = sourceFolder();
         const QDir kit(m_dir.filePath(QStringLiteral("kit")));
         const QDir tables(kit.filePath(QStringLiteral("dist/classroom")));
         bool done =

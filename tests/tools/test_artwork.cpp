@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ui/embedded_pictures.h"
+#include "support/paths.h"
 
 namespace {
 
@@ -256,9 +257,6 @@ int holes(const std::vector<int>& pixels, int seeThrough) {
     return enclosed;
 }
 
-QString sourceDir() {
-    return QString::fromLocal8Bit(qgetenv("KAZOE_SOURCE_DIR"));
-}
 
 }  // namespace
 
@@ -455,7 +453,7 @@ private slots:
 
     // The pointer used when the pointer is hidden: a 32 x 32 icon that shows nothing at all.
     void clearPointer() {
-        QFile file(sourceDir() + QStringLiteral("/sounds/Clear.ico"));
+        QFile file(sourceFolder() + QStringLiteral("/sounds/Clear.ico"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray b = file.readAll();
         QCOMPARE(u16(b, 2), 1u);
@@ -485,12 +483,12 @@ private slots:
         QVERIFY(out.isValid() && desktopIcons.isValid());
         QProcess generator;
         generator.start(
-            QStringLiteral(KAZOE_MAKE_ARTWORK),
+            builtTool("KAZOE_MAKE_ARTWORK"),
             {out.path(), out.filePath(QStringLiteral("Clear.ico")), desktopIcons.path()});
         QVERIFY(generator.waitForFinished(60000));
         QCOMPARE(generator.exitCode(), 0);
 
-        const QDir pictures(sourceDir() + QStringLiteral("/src/ui/pictures"));
+        const QDir pictures(sourceFolder() + QStringLiteral("/src/ui/pictures"));
         QStringList files = pictures.entryList(
             {QStringLiteral("*.bmp"), QStringLiteral("*.gif"), QStringLiteral("*.ico")},
             QDir::Files);
@@ -510,9 +508,9 @@ private slots:
                 qPrintable(name));
         }
         QCOMPARE(bytes(out.filePath(QStringLiteral("Clear.ico"))),
-                 bytes(sourceDir() + QStringLiteral("/sounds/Clear.ico")));
+                 bytes(sourceFolder() + QStringLiteral("/sounds/Clear.ico")));
 
-        const QDir committedIcons(sourceDir() + QStringLiteral("/dist/icons"));
+        const QDir committedIcons(sourceFolder() + QStringLiteral("/dist/icons"));
         const QStringList icons = QDir(desktopIcons.path()).entryList(QDir::Files);
         QCOMPARE(icons, committedIcons.entryList(QDir::Files));
         QCOMPARE(icons.size(), 5);  // SVG, and PNG at 48, 64, 128 and 256 pixels

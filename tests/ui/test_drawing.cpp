@@ -13,6 +13,7 @@
 #include "ui/changed_area.h"
 #include "ui/embedded_pictures.h"
 #include "ui/fonts.h"
+#include "support/paths.h"
 
 namespace {
 // The same text drawn straight onto white, as the window drew it before it kept pictures.
@@ -49,7 +50,7 @@ int differences(const QImage& frame, const QImage& reference, const QRect& area,
 
 // The sample characters copied into `folder`.
 void copySamples(const QTemporaryDir& folder) {
-    const QString samples = qEnvironmentVariable("KAZOE_SOURCE_DIR") + QStringLiteral("/data");
+    const QString samples = sourceFolder() + QStringLiteral("/data");
     for (const QString& name : QDir(samples).entryList({QStringLiteral("*.gif")}))
         QVERIFY(QFile::copy(samples + QLatin1Char('/') + name, folder.filePath(name)));
 }

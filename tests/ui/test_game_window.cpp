@@ -18,6 +18,7 @@
 #include "ui/embedded_pictures.h"
 #include "ui/game_window.h"
 #include "ui/qt_timer_service.h"
+#include "support/paths.h"
 
 namespace {
 QPoint centreOf(const GameWindow& window, const Control& control) {
@@ -33,7 +34,7 @@ private slots:
 
     void init() {
         m_shared = SharedState{};
-        m_shared.dataFolder = QStringLiteral(KAZOE_SOURCE_DIR "/data/");
+        m_shared.dataFolder = sourceFolder() + QStringLiteral("/data/");
         m_shared.characterFiles = {QStringLiteral("ねこ.gif")};
         m_shared.selectedFiles = m_shared.characterFiles;
         m_shared.settings.minCount = 2;
@@ -161,7 +162,7 @@ private slots:
         newRoundWithPointerHidden(false);
         QCOMPARE(m_window->cursor().shape(), Qt::ArrowCursor);
 
-        QVERIFY(QDir::setCurrent(QStringLiteral(KAZOE_SOURCE_DIR "/sounds")));
+        QVERIFY(QDir::setCurrent(sourceFolder() + QStringLiteral("/sounds")));
         newRoundWithPointerHidden(true);
         QCOMPARE(m_window->cursor().shape(), Qt::BitmapCursor);
         QVERIFY(QDir::setCurrent(here));
@@ -184,10 +185,10 @@ private slots:
 
     // A picture that cannot be read leaves a placeholder, and the round goes on.
     void unreadablePictureGetsAPlaceholder() {
-        QVERIFY(QtCharacterPictures::read(QStringLiteral(KAZOE_SOURCE_DIR "/README.md")).isNull());
+        QVERIFY(QtCharacterPictures::read(sourceFolder() + QStringLiteral("/README.md")).isNull());
         QVERIFY(QtCharacterPictures::read(QStringLiteral("/no/such/picture.gif")).isNull());
         QVERIFY(
-            !QtCharacterPictures::read(QStringLiteral(KAZOE_SOURCE_DIR "/data/ねこ.gif")).isNull());
+            !QtCharacterPictures::read(sourceFolder() + QStringLiteral("/data/ねこ.gif")).isNull());
 
         // A picture that claims 20000 x 20000 pixels is refused before it is decoded.
         QTemporaryDir folder;

@@ -13,6 +13,7 @@
 #include "screens/thumbnails.h"
 #include "sim_game.h"
 #include "support/files.h"
+#include "support/paths.h"
 
 namespace {
 // A JPEG of `stored` whose EXIF says to turn it by `orientation` (6: a quarter turn clockwise)
@@ -58,7 +59,7 @@ private slots:
     // pictures; every round of seven different characters draws each of them.
     void everyFormatPlaysAndIsListedInOrder() {
         QTemporaryDir folder;
-        const QString samples = qEnvironmentVariable("KAZOE_SOURCE_DIR") + QStringLiteral("/data/");
+        const QString samples = sourceFolder() + QStringLiteral("/data/");
         QVERIFY(QFile::copy(samples + QStringLiteral("ねこ.gif"), folder.filePath("ねこ.gif")));
         const QList<std::tuple<QString, const char*, QColor>> made = {
             {"b.PNG", "PNG", Qt::red},      {"c.jpg", "JPEG", Qt::green},

@@ -12,6 +12,7 @@
 
 #include "app/screen_reading.h"
 #include "wayland_screen.h"
+#include "support/paths.h"
 
 using namespace ScreenReading;
 
@@ -36,7 +37,7 @@ private slots:
     void initTestCase() {
         for (const char* name : {"ねこ.gif", "いぬ.gif", "バス.gif"}) {
             const QString file = QString::fromUtf8(name);
-            QVERIFY(QFile::copy(QStringLiteral(KAZOE_SOURCE_DIR "/data/") + file,
+            QVERIFY(QFile::copy(sourceFolder() + QStringLiteral("/data/") + file,
                                 m_pictures.filePath(file)));
         }
         QFile settings(m_pictures.filePath(QStringLiteral("Pimo.txt")));
@@ -130,8 +131,8 @@ private slots:
 
 private:
     void startGame(const QStringList& arguments) {
-        m_screen->start(m_game, QStringLiteral(KAZOE_PROGRAM), arguments,
-                        QStringLiteral(KAZOE_SOURCE_DIR "/sounds"));
+        m_screen->start(m_game, programPath(), arguments,
+                        sourceFolder() + QStringLiteral("/sounds"));
         QVERIFY2(m_game.state() == QProcess::Running, "the game did not start");
     }
 
