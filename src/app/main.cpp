@@ -2,6 +2,7 @@
 // program's wiring (Program) and runs the event loop.
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -33,6 +34,8 @@ int main(int argc, char* argv[]) {
     Program program(*options, RecordFile::defaultPath());
     if (!program.start())
         return 1;
-    oneGame.listen();
+    // Once the first screen is on its way: a later start that calls before ends all the same, and
+    // this game comes up in front anyway.
+    QTimer::singleShot(0, &app, [&oneGame] { oneGame.listen(); });
     return QApplication::exec();
 }

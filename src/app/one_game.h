@@ -10,8 +10,8 @@
 
 // One game at a time for each user. A child who double-clicks the menu entry must not get two
 // full-screen games on one record: the second start asks the first to come to the front and
-// ends. The claim is a lock file in the user's runtime folder, freed by the system when the
-// game ends in any way; the call to come forward goes through a local socket beside it.
+// ends. The claim is a lock on a file in the user's runtime folder, let go of by the system when
+// the game ends in any way; the call to come forward goes through a local socket beside it.
 class OneGame {
 public:
     // The lock file and the socket in `folder` (by default the user's runtime folder).
@@ -31,7 +31,12 @@ public:
 
 private:
     QString m_folder;
+    bool m_claimed = false;
+#ifdef Q_OS_UNIX
+    int m_lockFile = -1;
+#else
     std::unique_ptr<QLockFile> m_lock;
+#endif
     QLocalServer m_server;
     QPointer<QWindow> m_lastActive;
 };

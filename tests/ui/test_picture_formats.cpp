@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include "sim_game.h"
 #include "support/files.h"
 #include "support/paths.h"
+#include "ui/character_pictures.h"
 
 namespace {
 // A JPEG of `stored` whose EXIF says to turn it by `orientation` (6: a quarter turn clockwise)
@@ -55,6 +57,20 @@ class PictureFormatsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The endings are taken from the plugins' metadata, without loading them: they must be the
+    // formats Qt reads, but icons and cursors.
+    void endingsAreTheFormatsRead() {
+        QStringList read;
+        for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+            if (format != "ico" && format != "cur" && format != "icns")
+                read.append(QString::fromLatin1(format));
+        }
+        QStringList endings = pictureSuffixes();
+        endings.sort();
+        read.sort();
+        QCOMPARE(endings, read);
+    }
+
     // One picture of each format, the endings in any letter case, beside files that are no
     // pictures; every round of seven different characters draws each of them.
     void everyFormatPlaysAndIsListedInOrder() {
