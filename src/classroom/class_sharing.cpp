@@ -142,12 +142,8 @@ bool SenderWorker::shareChildren(bool* changed, QString* error) {
     }
     remove = QSqlQuery(local);
     take = QSqlQuery(local);
-    if (!done || !local.commit()) {
-        if (done)
-            *error = local.lastError().text();
-        local.rollback();
+    if (!endTransaction(local, done, error))
         return false;
-    }
     m_childrenKnown = known;
     *changed = changes > 0;
     return true;
@@ -230,12 +226,8 @@ bool SenderWorker::fetchRounds(int* fetched, QString* error) {
     child = QSqlQuery();
     unqueue = QSqlQuery();
     mark = QSqlQuery();
-    if (!done || !local.commit()) {
-        if (done)
-            *error = local.lastError().text();
-        local.rollback();
+    if (!endTransaction(local, done, error))
         return false;
-    }
     m_fetchFrom = last;
     return true;
 }

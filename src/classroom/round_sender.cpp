@@ -276,12 +276,8 @@ bool SenderWorker::sendBatch(int* sent, int* taken, QString* error) {
     done = done && RecordFile::runPrepared(gone, {batch.last().number}, error);
     setAside = QSqlQuery(local);
     gone = QSqlQuery(local);
-    if (!done || !local.commit()) {
-        if (done)
-            *error = local.lastError().text();
-        local.rollback();
+    if (!endTransaction(local, done, error))
         return false;
-    }
     *taken = int(batch.size());
     *sent = *taken - int(refused.size());
     return true;

@@ -36,6 +36,17 @@ inline bool refusedForGood(const QSqlError& error) {
     return state.startsWith(QLatin1String("22")) || state.startsWith(QLatin1String("23"));
 }
 
+// Ends a transaction on `db`: committed when all in it was done, else rolled back. False when
+// it was not committed; a failed commit's words go to `error` (a failure before keeps its own).
+inline bool endTransaction(QSqlDatabase& db, bool done, QString* error) {
+    if (done && db.commit())
+        return true;
+    if (done)
+        *error = db.lastError().text();
+    db.rollback();
+    return false;
+}
+
 // One round as it goes to the server.
 struct Outgoing {
     qint64 number = 0;
